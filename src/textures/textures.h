@@ -1,0 +1,41 @@
+// Textures: the image record, the BMP reader and the loading of every image
+// under its fixed texture id.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+// A decoded picture: width x height pixels, 3 bytes each in red, green, blue
+// order, rows tightly packed from the bottom of the picture up.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> data;
+};
+
+// One image file and the texture id it is loaded under.
+struct TextureFile {
+    unsigned int id;
+    const char* fileName;
+};
+
+// The twelve images, in loading order: five furs (1-5), then the scenery.
+inline constexpr int furTextureFileCount = 5;
+inline constexpr TextureFile textureFiles[] = {
+    {1, "dog1.bmp"},  {2, "dog2.bmp"},   {3, "dog3.bmp"},      {4, "dog4.bmp"},
+    {5, "dog5.bmp"},  {6, "brick1.bmp"}, {7, "leaf1.bmp"},     {8, "bark1.bmp"},
+    {9, "cloud1.bmp"}, {10, "explosion.bmp"}, {11, "car.bmp"}, {20, "blank.bmp"},
+};
+
+// Reads an uncompressed 24-bit BMP into image. Returns 1 on success; on failure
+// prints one line naming the file and returns 0 (image is then left empty).
+int readBmp(const char* fileName, Image& image);
+// Little-endian readers; each sets ok to false at end of file.
+std::int32_t readInt32LE(std::FILE* stream, bool& ok);
+std::uint16_t readUInt16LE(std::FILE* stream, bool& ok);
+// Prints "trying to load <name>", reads the file and uploads it under textureId.
+// Returns only on success; on any failure ends the process with exit code 1.
+void loadTexture(const char* fileName, unsigned int textureId);
+// Defines texture 0: 64 x 64, no pixels, clamped, nearest filtering.
+void defineTexture0();

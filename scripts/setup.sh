@@ -1,0 +1,52 @@
+# Shared set-up for ./play and ./test: installs the Debian packages that are
+# missing and builds the game. Source it; it defines install_packages and build.
+
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# What building and playing needs.
+PLAY_PACKAGES=(
+    cmake            # build system
+    ninja-build      # build tool
+    g++              # compiler
+    freeglut3-dev    # the GLUT toolkit (window, input, timers)
+    libglu1-mesa-dev # GLU (perspective, look-at, quadrics)
+    libgl1-mesa-dev  # OpenGL headers and library
+    libgl1-mesa-dri  # Mesa's drivers, including the software renderer
+)
+
+# What the tests need on top.
+TEST_PACKAGES=(
+    libgtest-dev     # GoogleTest
+    xvfb             # a headless X server for the end-to-end tests
+    xdotool          # clicks, keys and pointer moves as a player makes them
+    x11-apps         # xwd, to take screenshots of the window
+    clang            # the fuzzer's compiler
+    libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang
+)
+
+install_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    echo "Installing Debian packages: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# build DIR [cmake options...]: configures (once) and builds the game, its images and tests.
+build() {
+    local dir=$1
+    shift
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir"
+}

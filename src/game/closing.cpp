@@ -1,1 +1,82 @@
-// (not written yet)
+// The closing scene: a car slides in from +x to where the dog stood when 'q' was
+// pressed; then the dog is flung up and away towards -x, spinning, while an
+// explosion swells beside that place, and the program ends. One step per frame.
+#include "app/app.h"
+#include "game/game.h"
+
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdlib>
+
+namespace {
+
+// The car slides in by carSpeed per frame until carOffset is down to carArrived.
+constexpr float carSpeed = 0.5f;
+constexpr float carArrived = 0.5f;
+// The explosion stage ends when the dog has been flung this far along -x.
+constexpr float flingDistance = 20.0f;
+
+// A 5 x 5 picture of the car facing +z, its centre 2.5 in front of the frame's origin.
+void drawCar()
+{
+    glPushMatrix();
+        glScalef(5.0f, 5.0f, 5.0f);
+        glBindTexture(GL_TEXTURE_2D, carTexture);
+        glBegin(GL_POLYGON);
+            glTexCoord2f(0.0f, 1.0f);
+            glVertex3f(-0.5f, 0.5f, 0.5f);
+            glTexCoord2f(1.0f, 1.0f);
+            glVertex3f(0.5f, 0.5f, 0.5f);
+            glTexCoord2f(1.0f, 0.0f);
+            glVertex3f(0.5f, -0.5f, 0.5f);
+            glTexCoord2f(0.0f, 0.0f);
+            glVertex3f(-0.5f, -0.5f, 0.5f);
+        glEnd();
+    glPopMatrix();
+}
+
+// One frame of the explosion stage: flings the dog, draws the growing sphere,
+// and ends the process once the dog is flingDistance away.
+void explode()
+{
+    game.dogY += 0.5f;
+    game.dogX -= 1.0f;
+    game.dogHeading += 20.0f;
+
+    const float flung = game.quitDogX - game.dogX;
+    setMaterial(explosionMaterial(1.0f - flung / 10.0f));
+    glPushMatrix();
+        glTranslatef(-3.0f, 0.5f, 2.0f);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(game.dogTextureCount + 5));
+        GLUquadric* sphere = gluNewQuadric();
+        gluQuadricDrawStyle(sphere, GLU_FILL);
+        gluQuadricTexture(sphere, GL_TRUE);
+        gluSphere(sphere, flung * 3.0f / 10.0f, 30, 30);
+        gluDeleteQuadric(sphere);
+        glBindTexture(GL_TEXTURE_2D, blankTexture);
+    glPopMatrix();
+    setMaterial(brightMaterial);
+
+    if (game.quitDogX - flingDistance >= game.dogX) {
+        std::exit(0);
+    }
+}
+
+}  // namespace
+
+void drawClosingSequence()
+{
+    glBindTexture(GL_TEXTURE_2D, blankTexture);
+    setMaterial(brightMaterial);
+    glPushMatrix();
+        glTranslatef(game.quitDogX + 2.0f + game.carOffset, 2.0f, game.quitDogZ);
+        drawCar();
+        if (game.carOffset <= carArrived) {
+            explode();
+        } else {
+            game.carOffset -= carSpeed;
+        }
+    glPopMatrix();
+}

@@ -33,3 +33,23 @@ void drawHouse();                // the brick house at (houseX, houseZ) and its 
 // --- The fifteen trees ------------------------------------------------------------------
 // Advances each tree's knock-over state against the dog's position, then draws it.
 void drawTrees();
+
+// --- Shared by the drawing files ----------------------------------------------------------
+// The scenery pictures: each is loaded under dogTextureCount + its offset.
+enum SceneryTexture : int {
+    BrickTexture = 1,
+    LeafTexture = 2,
+    BarkTexture = 3,
+    CloudTexture = 4,
+    ExplosionTexture = 5,
+};
+// The texture id of a scenery picture, counted on from the current dogTextureCount.
+int sceneryTexture(SceneryTexture picture);
+// glBindTexture on GL_TEXTURE_2D.
+void bindTexture(int id);
+
+// Quadrics made for one draw and deleted after it. Textured ones have GLU_FILL and
+// texture coordinates on; the plain cylinder keeps GLU's defaults.
+void texturedSphere(float radius, int slices = 30, int stacks = 30);
+void texturedCylinder(float base, float top, float height, int slices = 30, int stacks = 1);
+void plainCylinder(float base, float top, float height, int slices = 30, int stacks = 1);

@@ -187,3 +187,18 @@ TEST_F(Sequence, TheBlinkAlternatesWithinItsDelays)
     }
     EXPECT_EQ(gldouble::gl().redisplays, 201);
 }
+
+TEST_F(Sequence, ARunFromItsOwnTargetHasNoTicksAndStoresNoNaN)
+{
+    game.launchState = RunBack;
+    game.dogX = 1.0f;
+    game.dogZ = -2.0f;
+    setUpRun(1.0f, 0.0f, -2.0f);
+    EXPECT_EQ(game.runTicksLeft, 0);
+    EXPECT_EQ(game.runStep.x, 0.0f);
+    EXPECT_EQ(game.runStep.z, 0.0f);
+    EXPECT_EQ(game.turnStep, 0.0f);
+    gldouble::fireNextTimer();
+    EXPECT_EQ(game.launchState, Home);
+    EXPECT_EQ(game.dogX, 1.0f);
+}

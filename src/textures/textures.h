@@ -30,7 +30,16 @@ inline constexpr TextureFile textureFiles[] = {
 
 // Reads an uncompressed 24-bit BMP into image. Returns 1 on success; on failure
 // prints one line naming the file and returns 0 (image is then left empty).
+// Bottom-up and top-down files, padded rows, larger info headers and colour
+// tables are read; the pixels are taken from the offset the file states.
+// Refused before anything is allocated: a side above maxBmpSide or a pixel
+// block above maxBmpBytes.
 int readBmp(const char* fileName, Image& image);
+// As readBmp, from an open, seekable stream positioned at the first byte of the
+// file; fileName only names it in messages. The caller keeps and closes stream.
+int readBmpStream(std::FILE* stream, const char* fileName, Image& image);
+inline constexpr int maxBmpSide = 16384;
+inline constexpr std::int64_t maxBmpBytes = std::int64_t{256} * 1024 * 1024;
 // Little-endian readers; each sets ok to false at end of file.
 std::int32_t readInt32LE(std::FILE* stream, bool& ok);
 std::uint16_t readUInt16LE(std::FILE* stream, bool& ok);

@@ -140,6 +140,13 @@ int readBmpStream(std::FILE* stream, const char* fileName, Image& image)
         return 0;
     }
 
+    // The file must hold the whole pixel block before it is allocated; the
+    // padding after the last row may be missing.
+    if (length - offset < fileRowBytes * (rows - 1) + rowBytes) {
+        std::printf("Error reading image data from %s.\n", fileName);
+        return 0;
+    }
+
     std::vector<unsigned char> data;
     try {
         data.resize(static_cast<std::size_t>(rowBytes * rows));
@@ -150,7 +157,7 @@ int readBmpStream(std::FILE* stream, const char* fileName, Image& image)
 
     // Rows are stored bottom-up unless the height is negative; either way the
     // first row of data is the bottom of the picture. Each file row is padded
-    // to a multiple of 4 bytes; the padding after the last row is not required.
+    // to a multiple of 4 bytes.
     const bool topDown = header.height < 0;
     const long padding = static_cast<long>(fileRowBytes - rowBytes);
     for (std::int64_t fileRow = 0; fileRow < rows; ++fileRow) {

@@ -32,8 +32,8 @@ inline constexpr TextureFile textureFiles[] = {
 // prints one line naming the file and returns 0 (image is then left empty).
 // Bottom-up and top-down files, padded rows, larger info headers and colour
 // tables are read; the pixels are taken from the offset the file states.
-// Refused before anything is allocated: a side above maxBmpSide or a pixel
-// block above maxBmpBytes.
+// Refused before anything is allocated: a side above maxBmpSide, a pixel block
+// above maxBmpBytes, or a file too short to hold its pixel block.
 int readBmp(const char* fileName, Image& image);
 // As readBmp, from an open, seekable stream positioned at the first byte of the
 // file; fileName only names it in messages. The caller keeps and closes stream.

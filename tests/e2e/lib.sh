@@ -1,0 +1,299 @@
+# Shared helpers of the end-to-end tests: source it from a test script with the
+# script's own arguments,
+#
+#   source "$(dirname "$0")/lib.sh" "$@"
+#
+# which are: the game executable, the folder that holds it and its images, a
+# work folder for this test (emptied first) and the e2e_tool program.
+#
+# The game runs on a private Xvfb (Mesa's software renderer) in a copy of its
+# images, so tests never touch the build's run folder; xdotool plays it, `xwd`
+# takes screenshots and e2e_tool probes them with tolerances. Waits poll a
+# condition under a generous bound: on a small shared machine the software
+# renderer may draw only a few frames per second.
+#
+# Window coordinates: pixels from the window's top-left corner; the window is
+# 1000 x 500.
+
+set -euo pipefail
+
+if [ $# -ne 4 ]; then
+    echo "usage: bash $0 FETCH RUN_DIR WORK_DIR E2E_TOOL" >&2
+    exit 2
+fi
+E2E_FETCH=$(realpath "$1")
+E2E_RUN_DIR=$(realpath "$2")
+E2E_WORK=$3
+E2E_TOOL=$(realpath "$4")
+E2E_NAME=$(basename "$0" .sh)
+
+E2E_GAME_DIR=$E2E_WORK/run   # the game's working folder: a copy of the images
+E2E_LOG=$E2E_WORK/game.log   # the game's standard output and error
+E2E_TITLE="My Second Window"
+E2E_START=$SECONDS
+
+XVFB_PID=""
+GAME_PID=""
+GAME_RC=""
+WIN=""
+WAIT_COUNT=0
+WAIT_INTERVAL=0.5
+
+# --- reporting -------------------------------------------------------------------
+
+note() {
+    echo "[$E2E_NAME +$((SECONDS - E2E_START))s] $*" >&2
+}
+
+fail() {
+    note "FAIL: $*"
+    if [ -s "$E2E_LOG" ]; then
+        note "the game's output (last 20 lines):"
+        tail -n 20 "$E2E_LOG" | sed 's/^/    | /' >&2
+    fi
+    exit 1
+}
+
+# expect DESCRIPTION VALUE OP BOUND: checks a measured number, e.g.
+#   expect "the dog's region changed" "$share" '>' 0.3
+expect() {
+    local what=$1 value=$2 op=$3 bound=$4
+    if awk -v v="$value" -v b="$bound" -v op="$op" 'BEGIN {
+            ok = (op == "<") ? v < b : (op == "<=") ? v <= b : (op == ">") ? v > b : (op == ">=") ? v >= b : 0
+            exit ok ? 0 : 1 }'; then
+        note "ok: $what ($value $op $bound)"
+    else
+        fail "$what: measured $value, wanted $op $bound"
+    fi
+}
+
+# holds VALUE OP BOUND: the same comparison, quiet, as a condition for wait_for.
+holds() {
+    awk -v v="$1" -v b="$3" -v op="$2" 'BEGIN {
+        ok = (op == "<") ? v < b : (op == "<=") ? v <= b : (op == ">") ? v > b : (op == ">=") ? v >= b : 0
+        exit ok ? 0 : 1 }'
+}
+
+# --- set-up and clean-up ---------------------------------------------------------
+
+cleanup() {
+    local rc=$?
+    if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
+        kill "$GAME_PID" 2>/dev/null || true
+        wait "$GAME_PID" 2>/dev/null || true
+    fi
+    if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+    if [ "$rc" -eq 0 ]; then
+        note "passed in $((SECONDS - E2E_START)) s"
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+for program in Xvfb xdotool xwd; do
+    command -v "$program" >/dev/null ||
+        fail "$program is not installed (the ./test script installs xvfb, xdotool and x11-apps)"
+done
+[ -x "$E2E_FETCH" ] || fail "no game executable at $E2E_FETCH"
+[ -x "$E2E_TOOL" ] || fail "no e2e_tool at $E2E_TOOL"
+
+rm -rf "$E2E_WORK"
+mkdir -p "$E2E_GAME_DIR"
+cp "$E2E_RUN_DIR"/*.bmp "$E2E_GAME_DIR"/
+
+# wait_for SECONDS DESCRIPTION COMMAND...: runs the command every WAIT_INTERVAL
+# seconds (half a second unless the test changes it) until it succeeds; fails the test after SECONDS, or at once if the game has
+# ended meanwhile. The screenshot that met the condition is kept as seenN.xwd.
+wait_for() {
+    local limit=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + limit))
+    while ! "$@"; do
+        if [ -n "$GAME_PID" ] && ! kill -0 "$GAME_PID" 2>/dev/null; then
+            wait "$GAME_PID" 2>/dev/null && GAME_RC=0 || GAME_RC=$?
+            GAME_PID=""
+            fail "the game ended (exit code $GAME_RC) while waiting for $what"
+        fi
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            fail "no $what within $limit s"
+        fi
+        sleep "$WAIT_INTERVAL"
+    done
+    WAIT_COUNT=$((WAIT_COUNT + 1))
+    # Keep the screenshot that met the condition, for a look after a failure.
+    if [ -f "$E2E_WORK/latest.xwd" ]; then
+        cp "$E2E_WORK/latest.xwd" "$E2E_WORK/seen$WAIT_COUNT.xwd"
+    fi
+    note "seen: $what"
+}
+
+# start_xvfb: a private X server on a free display (Xvfb picks it and reports
+# it on a descriptor); sets DISPLAY.
+start_xvfb() {
+    local displayFile=$E2E_WORK/xvfb.display
+    : >"$displayFile"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp \
+        3>"$displayFile" >"$E2E_WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    local deadline=$((SECONDS + 60))
+    until grep -q '^[0-9][0-9]*$' "$displayFile"; do
+        kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb did not start: $(tail -n 5 "$E2E_WORK/xvfb.log")"
+        [ "$SECONDS" -lt "$deadline" ] || fail "Xvfb reported no display within 60 s"
+        sleep 0.1
+    done
+    export DISPLAY=":$(cat "$displayFile")"
+    note "Xvfb on display $DISPLAY"
+}
+
+# start_game: runs the game in its working folder, output to the log.
+start_game() {
+    : >"$E2E_LOG"
+    (cd "$E2E_GAME_DIR" && exec "$E2E_FETCH" </dev/null >"$E2E_LOG" 2>&1) &
+    GAME_PID=$!
+    GAME_RC=""
+    WIN=""
+    note "game started (pid $GAME_PID)"
+}
+
+window_id() {
+    WIN=$(xdotool search --onlyvisible --name "^$E2E_TITLE\$" 2>/dev/null | head -n 1) || true
+    [ -n "$WIN" ]
+}
+
+# first_frame_drawn: the window shows something other than its white clear colour.
+first_frame_drawn() {
+    local shot
+    shot=$(screenshot) || return 1
+    holds "$("$E2E_TOOL" share "$shot" 0 0 1000 500 'min<245')" '>' 0.5
+}
+
+# wait_for_window: waits for the game's window and its first drawn frame, then
+# gives it the keyboard focus with the pointer resting in its centre.
+wait_for_window() {
+    wait_for 120 "window titled \"$E2E_TITLE\"" window_id
+    local size
+    size=$(xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {print $2}')
+    [ "$size" = "1000x500" ] || fail "the window is $size, not 1000x500"
+    wait_for 120 "first drawn frame" first_frame_drawn
+    xdotool mousemove --window "$WIN" 500 250
+    xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"
+    note "window $WIN is up and drawing"
+}
+
+# start_scene: Xvfb, the game and its first frame, for the tests that play.
+start_scene() {
+    start_xvfb
+    start_game
+    wait_for_window
+}
+
+game_ended() {
+    [ -n "$GAME_PID" ] && ! kill -0 "$GAME_PID" 2>/dev/null
+}
+
+# wait_for_exit SECONDS: waits for the game to end; sets GAME_RC.
+wait_for_exit() {
+    local limit=$1 pid=$GAME_PID
+    [ -n "$pid" ] || fail "no game is running"
+    GAME_PID=""   # the wait below must not count the end as unexpected
+    local deadline=$((SECONDS + limit))
+    while kill -0 "$pid" 2>/dev/null; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            GAME_PID=$pid
+            fail "the game did not end within $limit s"
+        fi
+        sleep 0.2
+    done
+    wait "$pid" 2>/dev/null && GAME_RC=0 || GAME_RC=$?
+    note "the game ended with exit code $GAME_RC"
+}
+
+# expect_output LINE...: the game's output is exactly these lines, in order.
+expect_output() {
+    local expected
+    expected=$(printf '%s\n' "$@")
+    if [ "$(cat "$E2E_LOG")" != "$expected" ]; then
+        note "expected output:"
+        printf '%s\n' "$@" | sed 's/^/    | /' >&2
+        fail "the game's output differs (shown above the expected lines)"
+    fi
+    note "ok: the output is the expected $# lines"
+}
+
+# The twelve start-up lines, and the first N of them.
+IMAGES=(dog1.bmp dog2.bmp dog3.bmp dog4.bmp dog5.bmp brick1.bmp leaf1.bmp bark1.bmp
+        cloud1.bmp explosion.bmp car.bmp blank.bmp)
+load_lines() {
+    local count=${1:-${#IMAGES[@]}} i
+    for ((i = 0; i < count; ++i)); do
+        echo "trying to load ${IMAGES[i]}"
+    done
+}
+
+# --- playing ---------------------------------------------------------------------
+
+# press KEY...: key strokes to the game's window.
+press() {
+    xdotool windowfocus "$WIN" 2>/dev/null || true
+    local key
+    for key in "$@"; do
+        xdotool key --window "$WIN" --clearmodifiers "$key" 2>/dev/null || xdotool key "$key"
+        note "pressed '$key'"
+    done
+}
+
+# point X Y: moves the pointer to a window position (a passive motion).
+point() {
+    xdotool mousemove --window "$WIN" "$1" "$2"
+    note "pointer at ($1, $2)"
+}
+
+# click X Y: a left click at a window position.
+click() {
+    xdotool mousemove --window "$WIN" "$1" "$2" click 1
+    note "left click at ($1, $2)"
+}
+
+# --- pictures --------------------------------------------------------------------
+
+# screenshot [NAME]: grabs the window into NAME.xwd in the work folder (by
+# default latest.xwd, which each poll overwrites) and prints its path.
+screenshot() {
+    local file=$E2E_WORK/${1:-latest}.xwd
+    xwd -silent -id "$WIN" -out "$file" 2>/dev/null || return 1
+    echo "$file"
+}
+
+# The probes of e2e_tool, for a screenshot and a rectangle X Y W H:
+mean_colour() { "$E2E_TOOL" mean "$@"; }      # FILE X Y W H -> "r g b"
+brightness_spread() { "$E2E_TOOL" spread "$@"; }  # FILE X Y W H -> standard deviation
+share_of() { "$E2E_TOOL" share "$@"; }       # FILE X Y W H PRED -> 0..1
+detail_of() { "$E2E_TOOL" detail "$@"; }      # FILE X Y W H -> 0..1, texture steps
+changed_share() { "$E2E_TOOL" diff "$@"; }   # FILE1 FILE2 X Y W H TOL -> 0..1
+
+# Colour classes, as e2e_tool predicates.
+SKY_PIXEL='b>r+15,b>=g,min>60'          # blue sky or bluish cloud, not the clear white
+WHITE_PIXEL='min>=250'                   # the clear colour
+GREEN_PIXEL='g>r+10,g>b+10'              # grass-tinted ground (and leaves)
+BRICK_PIXEL='r>g+15,r<110,g<40,b<40'     # the house's dark red brick
+FIERY_PIXEL='r>140,r>b+70,r>=g'          # the orange of a blast
+
+# Places in the window of the home view (eye (0, 2, 1) looking along -z, the world
+# drawn 10 further on, 50 degree vertical field of view, aspect 2), as X Y W H.
+# The dog's body, about 1 above the ground at depth 11, centred near (500, 299)
+# with a radius of about 24 pixels:
+DOG_BODY="482 298 36 27"
+# The dog standing, body to paws (rows 285 to 350). Only ground lies behind it
+# below the body: no tree may stand that close to home.
+DOG_STAND="482 285 36 65"
+# The house at (5, -15), 5 wide and 7.5 high at depth 25: columns 553 to 660,
+# rows 132 (the ridge) to 293 (the ground line):
+HOUSE="545 125 130 170"
+# The meter, right of the dog from 1 to 6 above the ground at depth 11:
+METER="855 50 70 255"
+# The ground in front of the dog and the sky above the horizon (row 265):
+GROUND_NEAR="0 370 1000 130"
+SKY_BAND="0 5 1000 100"

@@ -1,0 +1,30 @@
+# 'q' plays the closing scene and ends the game with exit code 0, in aiming mode
+# and in free walk. Keys pressed during the scene change nothing: were 'r'
+# still heard, it would put the flung dog back home and the scene would not end.
+source "$(dirname "$0")/lib.sh" "$@"
+
+start_scene
+mapfile -t expected < <(load_lines)
+
+press q
+# Keep pressing keys and clicking until the game has ended (or for 90 s).
+deadline=$((SECONDS + 90))
+while ! game_ended && [ "$SECONDS" -lt "$deadline" ]; do
+    xdotool key --window "$WIN" r m t q 2>/dev/null || true
+    xdotool click 1 2>/dev/null || true
+    sleep 0.2
+done
+wait_for_exit 30
+[ "$GAME_RC" -eq 0 ] || fail "exit code $GAME_RC after 'q', wanted 0"
+expect_output "${expected[@]}"
+
+# From free walk, with the dog walked away from home.
+start_game
+wait_for_window
+press m
+point 900 100
+sleep 2
+press q
+wait_for_exit 90
+[ "$GAME_RC" -eq 0 ] || fail "exit code $GAME_RC after 'q' in free walk, wanted 0"
+expect_output "${expected[@]}"

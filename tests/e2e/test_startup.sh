@@ -1,0 +1,14 @@
+# Start-up with every image present: the twelve load lines in order and nothing
+# else, then the game keeps running and drawing.
+source "$(dirname "$0")/lib.sh" "$@"
+
+start_scene
+mapfile -t expected < <(load_lines)
+expect_output "${expected[@]}"
+
+sleep 3
+game_ended && fail "the game ended on its own"
+shot=$(screenshot running)
+expect "share of the window drawn (not the white clear colour)" \
+    "$(share_of "$shot" 0 0 1000 500 "$WHITE_PIXEL")" '<' 0.05
+expect_output "${expected[@]}"

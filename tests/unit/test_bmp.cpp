@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // One BMP file, built byte by byte. Pixels follow fileTexel unless given.
-struct BmpSpec {
+struct BmpLayout {
     std::string signature = "BM";
     std::int32_t width = 4, height = 1;
     std::uint16_t planes = 1, bitsPerPixel = 24;
@@ -54,55 +54,55 @@ void putLE(std::string& out, std::int64_t value, int bytes)
     }
 }
 
-std::string bmpBytes(const BmpSpec& spec)
+std::string bmpBytes(const BmpLayout& layout)
 {
-    const std::int64_t rows = spec.height < 0 ? -std::int64_t{spec.height} : spec.height;
-    const std::int64_t rowBytes = std::int64_t{spec.width} * 3;
+    const std::int64_t rows = layout.height < 0 ? -std::int64_t{layout.height} : layout.height;
+    const std::int64_t rowBytes = std::int64_t{layout.width} * 3;
     const std::int64_t padding = (4 - rowBytes % 4) % 4;
-    const std::int64_t pixelStart = 14 + spec.infoSize + 4 * spec.colourTableEntries + spec.gap;
+    const std::int64_t pixelStart = 14 + layout.infoSize + 4 * layout.colourTableEntries + layout.gap;
     std::string pixels;
-    if (spec.withPixels) {
+    if (layout.withPixels) {
         for (std::int64_t r = 0; r < rows; ++r) {
-            for (std::int64_t x = 0; x < spec.width; ++x) {
+            for (std::int64_t x = 0; x < layout.width; ++x) {
                 for (int c = 0; c < 3; ++c) {
-                    pixels += static_cast<char>(spec.pixels.empty()
+                    pixels += static_cast<char>(layout.pixels.empty()
                                                     ? fileTexel(int(x), int(r))[c]
-                                                    : spec.pixels[(r * rowBytes) + x * 3 + c]);
+                                                    : layout.pixels[(r * rowBytes) + x * 3 + c]);
                 }
             }
             pixels.append(static_cast<std::size_t>(padding), '\xCC');
         }
     }
-    std::string out = spec.signature;
+    std::string out = layout.signature;
     putLE(out, pixelStart + std::int64_t(pixels.size()), 4);
     putLE(out, 0, 4);
-    putLE(out, spec.dataOffset < 0 ? pixelStart : spec.dataOffset, 4);
-    putLE(out, spec.infoSize, 4);
-    putLE(out, spec.width, 4);
-    putLE(out, spec.height, 4);
-    putLE(out, spec.planes, 2);
-    putLE(out, spec.bitsPerPixel, 2);
-    putLE(out, spec.compression, 4);
+    putLE(out, layout.dataOffset < 0 ? pixelStart : layout.dataOffset, 4);
+    putLE(out, layout.infoSize, 4);
+    putLE(out, layout.width, 4);
+    putLE(out, layout.height, 4);
+    putLE(out, layout.planes, 2);
+    putLE(out, layout.bitsPerPixel, 2);
+    putLE(out, layout.compression, 4);
     putLE(out, std::int64_t(pixels.size()), 4);
     putLE(out, 2835, 4);
     putLE(out, 2835, 4);
-    putLE(out, spec.colourTableEntries, 4);
+    putLE(out, layout.colourTableEntries, 4);
     putLE(out, 0, 4);
-    out.append(static_cast<std::size_t>(spec.infoSize > 40 ? spec.infoSize - 40 : 0), '\xAB');
-    out.append(static_cast<std::size_t>(4 * spec.colourTableEntries), '\xEE');
-    out.append(static_cast<std::size_t>(spec.gap), '\xDD');
+    out.append(static_cast<std::size_t>(layout.infoSize > 40 ? layout.infoSize - 40 : 0), '\xAB');
+    out.append(static_cast<std::size_t>(4 * layout.colourTableEntries), '\xEE');
+    out.append(static_cast<std::size_t>(layout.gap), '\xDD');
     out += pixels;
-    return out.substr(0, spec.keepBytes);
+    return out.substr(0, layout.keepBytes);
 }
 
 // The decoded picture the pattern must give: RGB, bottom row first.
-std::vector<unsigned char> expectedRgb(const BmpSpec& spec)
+std::vector<unsigned char> expectedRgb(const BmpLayout& layout)
 {
-    const int rows = std::abs(spec.height);
+    const int rows = std::abs(layout.height);
     std::vector<unsigned char> rgb;
     for (int row = 0; row < rows; ++row) {
-        const int fileRow = spec.height < 0 ? rows - 1 - row : row;
-        for (int x = 0; x < spec.width; ++x) {
+        const int fileRow = layout.height < 0 ? rows - 1 - row : row;
+        for (int x = 0; x < layout.width; ++x) {
             const auto bgr = fileTexel(x, fileRow);
             rgb.insert(rgb.end(), {bgr[2], bgr[1], bgr[0]});
         }
@@ -148,10 +148,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    std::string write(const std::string& name, const BmpSpec& spec)
+    std::string write(const std::string& name, const BmpLayout& layout)
     {
         const std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary) << bmpBytes(spec);
+        std::ofstream(path, std::ios::binary) << bmpBytes(layout);
         return path;
     }
 
@@ -192,12 +192,12 @@ TEST(BmpLittleEndian, ReadsLowByteFirstAndFlagsEndOfFile)
 
 TEST_F(BmpFiles, BluePixelsComeOutBlue)
 {
-    BmpSpec spec;
+    BmpLayout layout;
     for (int x = 0; x < 4; ++x) {
-        spec.pixels.insert(spec.pixels.end(), {255, 0, 0});
+        layout.pixels.insert(layout.pixels.end(), {255, 0, 0});
     }
     Image image;
-    ASSERT_EQ(readBmp(write("blue.bmp", spec).c_str(), image), 1);
+    ASSERT_EQ(readBmp(write("blue.bmp", layout).c_str(), image), 1);
     EXPECT_EQ(image.width, 4);
     EXPECT_EQ(image.height, 1);
     EXPECT_EQ(image.data, (std::vector<unsigned char>{0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255}));
@@ -207,34 +207,34 @@ TEST_F(BmpFiles, EveryLayoutDecodesToTightRgbRowsBottomRowFirst)
 {
     struct Case {
         const char* label;
-        std::function<void(BmpSpec&)> change;
+        std::function<void(BmpLayout&)> change;
     };
     const Case cases[] = {
-        {"4 x 2, first file row is the bottom", [](BmpSpec& s) { s.height = 2; }},
-        {"1 x 1, padded row", [](BmpSpec& s) { s.width = 1; }},
-        {"3 x 2, padded rows", [](BmpSpec& s) { s.width = 3; s.height = 2; }},
-        {"5 x 3, padded rows", [](BmpSpec& s) { s.width = 5; s.height = 3; }},
-        {"2 x 2 top-down", [](BmpSpec& s) { s.width = 2; s.height = -2; }},
-        {"3 x 3 top-down, padded", [](BmpSpec& s) { s.width = 3; s.height = -3; }},
-        {"124-byte info header", [](BmpSpec& s) { s.infoSize = 124; s.height = 2; }},
-        {"colour table", [](BmpSpec& s) { s.colourTableEntries = 3; s.width = 3; s.height = 2; }},
-        {"gap before the pixels", [](BmpSpec& s) { s.gap = 10; s.width = 5; s.height = 2; }},
+        {"4 x 2, first file row is the bottom", [](BmpLayout& s) { s.height = 2; }},
+        {"1 x 1, padded row", [](BmpLayout& s) { s.width = 1; }},
+        {"3 x 2, padded rows", [](BmpLayout& s) { s.width = 3; s.height = 2; }},
+        {"5 x 3, padded rows", [](BmpLayout& s) { s.width = 5; s.height = 3; }},
+        {"2 x 2 top-down", [](BmpLayout& s) { s.width = 2; s.height = -2; }},
+        {"3 x 3 top-down, padded", [](BmpLayout& s) { s.width = 3; s.height = -3; }},
+        {"124-byte info header", [](BmpLayout& s) { s.infoSize = 124; s.height = 2; }},
+        {"colour table", [](BmpLayout& s) { s.colourTableEntries = 3; s.width = 3; s.height = 2; }},
+        {"gap before the pixels", [](BmpLayout& s) { s.gap = 10; s.width = 5; s.height = 2; }},
         {"124-byte header, table, top-down",
-         [](BmpSpec& s) { s.infoSize = 124; s.colourTableEntries = 2; s.height = -3; s.width = 7; }},
+         [](BmpLayout& s) { s.infoSize = 124; s.colourTableEntries = 2; s.height = -3; s.width = 7; }},
         {"last row without its padding",
-         [](BmpSpec& s) { s.width = 3; s.height = 2; s.keepBytes = bmpBytes(s).size() - 3; }},
+         [](BmpLayout& s) { s.width = 3; s.height = 2; s.keepBytes = bmpBytes(s).size() - 3; }},
     };
     for (const Case& c : cases) {
-        BmpSpec spec;
-        c.change(spec);
-        const std::string path = write("layout.bmp", spec);
+        BmpLayout layout;
+        c.change(layout);
+        const std::string path = write("layout.bmp", layout);
         Image image;
         int result = 0;
         EXPECT_EQ(stdoutOf([&] { result = readBmp(path.c_str(), image); }), "") << c.label;
         ASSERT_EQ(result, 1) << c.label;
-        EXPECT_EQ(image.width, spec.width) << c.label;
-        EXPECT_EQ(image.height, std::abs(spec.height)) << c.label;
-        EXPECT_EQ(image.data, expectedRgb(spec)) << c.label;
+        EXPECT_EQ(image.width, layout.width) << c.label;
+        EXPECT_EQ(image.height, std::abs(layout.height)) << c.label;
+        EXPECT_EQ(image.data, expectedRgb(layout)) << c.label;
     }
 }
 
@@ -242,51 +242,51 @@ TEST_F(BmpFiles, BrokenFilesAreRefusedWithOneLineAndClosed)
 {
     struct Case {
         const char* label;
-        std::function<void(BmpSpec&)> change;
+        std::function<void(BmpLayout&)> change;
         const char* message;
     };
     const Case cases[] = {
-        {"planes 2", [](BmpSpec& s) { s.planes = 2; }, "Planes from %s is not 1: 2\n"},
-        {"planes before bpp", [](BmpSpec& s) { s.planes = 0; s.bitsPerPixel = 32; },
+        {"planes 2", [](BmpLayout& s) { s.planes = 2; }, "Planes from %s is not 1: 2\n"},
+        {"planes before bpp", [](BmpLayout& s) { s.planes = 0; s.bitsPerPixel = 32; },
          "Planes from %s is not 1: 0\n"},
-        {"32 bpp", [](BmpSpec& s) { s.bitsPerPixel = 32; }, "Bpp from %s is not 24: 32\n"},
-        {"8 bpp", [](BmpSpec& s) { s.bitsPerPixel = 8; s.colourTableEntries = 256; },
+        {"32 bpp", [](BmpLayout& s) { s.bitsPerPixel = 32; }, "Bpp from %s is not 24: 32\n"},
+        {"8 bpp", [](BmpLayout& s) { s.bitsPerPixel = 8; s.colourTableEntries = 256; },
          "Bpp from %s is not 24: 8\n"},
-        {"not a BMP", [](BmpSpec& s) { s.signature = "PK"; }, "Signature from %s is not BM\n"},
-        {"run-length coded", [](BmpSpec& s) { s.compression = 1; }, "Compression from %s is not 0: 1\n"},
-        {"12-byte info header", [](BmpSpec& s) { s.infoSize = 12; },
+        {"not a BMP", [](BmpLayout& s) { s.signature = "PK"; }, "Signature from %s is not BM\n"},
+        {"run-length coded", [](BmpLayout& s) { s.compression = 1; }, "Compression from %s is not 0: 1\n"},
+        {"12-byte info header", [](BmpLayout& s) { s.infoSize = 12; },
          "Header size from %s is not supported: 12\n"},
-        {"width 0", [](BmpSpec& s) { s.width = 0; }, "Size from %s is not supported: 0 x 1\n"},
-        {"width -4", [](BmpSpec& s) { s.width = -4; }, "Size from %s is not supported: -4 x 1\n"},
-        {"height 0", [](BmpSpec& s) { s.height = 0; }, "Size from %s is not supported: 4 x 0\n"},
-        {"width 16385", [](BmpSpec& s) { s.width = 16385; },
+        {"width 0", [](BmpLayout& s) { s.width = 0; }, "Size from %s is not supported: 0 x 1\n"},
+        {"width -4", [](BmpLayout& s) { s.width = -4; }, "Size from %s is not supported: -4 x 1\n"},
+        {"height 0", [](BmpLayout& s) { s.height = 0; }, "Size from %s is not supported: 4 x 0\n"},
+        {"width 16385", [](BmpLayout& s) { s.width = 16385; },
          "Size from %s is not supported: 16385 x 1\n"},
-        {"height -16385", [](BmpSpec& s) { s.width = 1; s.height = -16385; s.withPixels = false; },
+        {"height -16385", [](BmpLayout& s) { s.width = 1; s.height = -16385; s.withPixels = false; },
          "Size from %s is not supported: 1 x -16385\n"},
-        {"offset inside the file header", [](BmpSpec& s) { s.dataOffset = 10; },
+        {"offset inside the file header", [](BmpLayout& s) { s.dataOffset = 10; },
          "Data offset from %s is out of range: 10\n"},
-        {"offset inside a 124-byte header", [](BmpSpec& s) { s.infoSize = 124; s.dataOffset = 54; },
+        {"offset inside a 124-byte header", [](BmpLayout& s) { s.infoSize = 124; s.dataOffset = 54; },
          "Data offset from %s is out of range: 54\n"},
-        {"offset past the file", [](BmpSpec& s) { s.dataOffset = 4000; },
+        {"offset past the file", [](BmpLayout& s) { s.dataOffset = 4000; },
          "Data offset from %s is out of range: 4000\n"},
-        {"offset 2^32 - 16", [](BmpSpec& s) { s.dataOffset = 0xFFFFFFF0; },
+        {"offset 2^32 - 16", [](BmpLayout& s) { s.dataOffset = 0xFFFFFFF0; },
          "Data offset from %s is out of range: 4294967280\n"},
-        {"empty file", [](BmpSpec& s) { s.keepBytes = 0; }, "Error reading header from %s.\n"},
-        {"1 byte", [](BmpSpec& s) { s.keepBytes = 1; }, "Error reading header from %s.\n"},
-        {"cut in the file header", [](BmpSpec& s) { s.keepBytes = 12; }, "Error reading header from %s.\n"},
-        {"cut at the planes", [](BmpSpec& s) { s.keepBytes = 27; }, "Error reading header from %s.\n"},
-        {"cut in the info header", [](BmpSpec& s) { s.keepBytes = 53; }, "Error reading header from %s.\n"},
-        {"headers only", [](BmpSpec& s) { s.keepBytes = 54; }, "Error reading image data from %s.\n"},
-        {"one byte short", [](BmpSpec& s) { s.height = 2; s.keepBytes = 54 + 23; },
+        {"empty file", [](BmpLayout& s) { s.keepBytes = 0; }, "Error reading header from %s.\n"},
+        {"1 byte", [](BmpLayout& s) { s.keepBytes = 1; }, "Error reading header from %s.\n"},
+        {"cut in the file header", [](BmpLayout& s) { s.keepBytes = 12; }, "Error reading header from %s.\n"},
+        {"cut at the planes", [](BmpLayout& s) { s.keepBytes = 27; }, "Error reading header from %s.\n"},
+        {"cut in the info header", [](BmpLayout& s) { s.keepBytes = 53; }, "Error reading header from %s.\n"},
+        {"headers only", [](BmpLayout& s) { s.keepBytes = 54; }, "Error reading image data from %s.\n"},
+        {"one byte short", [](BmpLayout& s) { s.height = 2; s.keepBytes = 54 + 23; },
          "Error reading image data from %s.\n"},
-        {"padded, cut in the last row", [](BmpSpec& s) { s.width = 3; s.height = 2; s.keepBytes = 54 + 12 + 8; },
+        {"padded, cut in the last row", [](BmpLayout& s) { s.width = 3; s.height = 2; s.keepBytes = 54 + 12 + 8; },
          "Error reading image data from %s.\n"},
     };
     const long descriptorsBefore = openDescriptors();
     for (const Case& c : cases) {
-        BmpSpec spec;
-        c.change(spec);
-        const std::string path = write("broken.bmp", spec);
+        BmpLayout layout;
+        c.change(layout);
+        const std::string path = write("broken.bmp", layout);
         Image image{2, 2, std::vector<unsigned char>(12, 7)};
         int result = 1;
         EXPECT_EQ(stdoutOf([&] { result = readBmp(path.c_str(), image); }), withName(c.message, path))
@@ -344,11 +344,11 @@ TEST_F(BmpFiles, StatedSizesAreCheckedBeforeAnythingIsAllocated)
         if (underAddressSanitizer && c.width == 8192) {
             continue;  // the sanitizer ends the process on a failed allocation
         }
-        BmpSpec spec;
-        spec.width = c.width;
-        spec.height = c.height;
-        spec.withPixels = false;
-        const std::string path = write("huge.bmp", spec);
+        BmpLayout layout;
+        layout.width = c.width;
+        layout.height = c.height;
+        layout.withPixels = false;
+        const std::string path = write("huge.bmp", layout);
         if (c.width == 8192) {
             fs::resize_file(path, 54 + 8192 * 8192 * 3);  // sparse: all pixels present
         }
@@ -372,20 +372,20 @@ TEST_F(LoadTextureDeathTest, ABadFileEndsTheProcessWithCode1AfterItsLine)
 {
     struct Case {
         const char* file;
-        std::function<void(BmpSpec&)> change;  // none: the file is missing
+        std::function<void(BmpLayout&)> change;  // none: the file is missing
         const char* message;
     };
     const Case cases[] = {
         {"missing.bmp", nullptr, "File Not Found : %s\n"},
-        {"deep.bmp", [](BmpSpec& s) { s.bitsPerPixel = 32; }, "Bpp from %s is not 24: 32\n"},
-        {"short.bmp", [](BmpSpec& s) { s.keepBytes = 60; }, "Error reading image data from %s.\n"},
+        {"deep.bmp", [](BmpLayout& s) { s.bitsPerPixel = 32; }, "Bpp from %s is not 24: 32\n"},
+        {"short.bmp", [](BmpLayout& s) { s.keepBytes = 60; }, "Error reading image data from %s.\n"},
     };
     for (const Case& c : cases) {
-        BmpSpec spec;
+        BmpLayout layout;
         std::string path = (dir / c.file).string();
         if (c.change) {
-            c.change(spec);
-            path = write(c.file, spec);
+            c.change(layout);
+            path = write(c.file, layout);
         }
         const std::string printed = (dir / "stdout.txt").string();
         EXPECT_EXIT(
@@ -402,10 +402,10 @@ TEST_F(LoadTextureDeathTest, ABadFileEndsTheProcessWithCode1AfterItsLine)
 
 TEST_F(BmpFiles, LoadTextureUploadsTightRgbRowsUnderItsId)
 {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    const std::string path = write("fur.bmp", spec);
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    const std::string path = write("fur.bmp", layout);
     gldouble::reset();
     EXPECT_EQ(stdoutOf([&] { loadTexture(path.c_str(), 7); }), "trying to load " + path + "\n");
 
@@ -431,7 +431,7 @@ TEST_F(BmpFiles, LoadTextureUploadsTightRgbRowsUnderItsId)
     EXPECT_EQ(upload.type, unsigned{GL_UNSIGNED_BYTE});
     EXPECT_EQ(upload.unpackAlignment, 1);
     ASSERT_TRUE(upload.hasPixels);
-    EXPECT_EQ(upload.pixels, expectedRgb(spec));
+    EXPECT_EQ(upload.pixels, expectedRgb(layout));
     EXPECT_EQ(std::vector<unsigned char>(upload.pixels.begin(), upload.pixels.begin() + 3),
               (std::vector<unsigned char>{200, 100, 1}));  // file bytes 1, 100, 200 swapped
 }

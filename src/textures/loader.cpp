@@ -24,8 +24,11 @@ void loadTexture(const char* fileName, unsigned int textureId)
 
 void defineTexture0()
 {
+    // Texture 0 has no picture of its own; give it defined (black) texels rather
+    // than whatever the driver's fresh storage holds.
+    static const unsigned char black[64 * 64 * 3] = {};
     glBindTexture(GL_TEXTURE_2D, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, 64, 64, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, 64, 64, 0, GL_RGB, GL_UNSIGNED_BYTE, black);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);

@@ -139,7 +139,7 @@ TEST_F(StartUp, LoadsTheTwelveImagesUnderTheirIdsAndSaysSo)
     ASSERT_EQ(13u, uploads.size());
     EXPECT_EQ(0u, uploads[0].id);
     EXPECT_EQ(64, uploads[0].width);
-    EXPECT_FALSE(uploads[0].hasPixels);
+    EXPECT_EQ(64, uploads[0].height);
     for (size_t i = 0; i < 12; ++i) {
         const auto& up = uploads[i + 1];
         SCOPED_TRACE(textureFiles[i].fileName);

@@ -436,7 +436,7 @@ TEST_F(BmpFiles, LoadTextureUploadsTightRgbRowsUnderItsId)
               (std::vector<unsigned char>{200, 100, 1}));  // file bytes 1, 100, 200 swapped
 }
 
-TEST(DefineTexture0, BindsZeroAndDefinesAnEmptyClampedNearestTexture)
+TEST(DefineTexture0, BindsZeroAndDefinesABlackClampedNearestTexture)
 {
     gldouble::reset();
     defineTexture0();
@@ -459,7 +459,8 @@ TEST(DefineTexture0, BindsZeroAndDefinesAnEmptyClampedNearestTexture)
     EXPECT_EQ(upload.height, 64);
     EXPECT_EQ(upload.internalFormat, 3);
     EXPECT_EQ(upload.format, unsigned{GL_RGB});
-    EXPECT_FALSE(upload.hasPixels);
+    ASSERT_TRUE(upload.hasPixels) << "defined texels, not the driver's fresh storage";
+    EXPECT_EQ(upload.pixels, std::vector<unsigned char>(64 * 64 * 3, 0));
 }
 
 }  // namespace

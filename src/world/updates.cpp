@@ -56,7 +56,7 @@ void stepGait() { step(world.gaitAngle, world.gaitDecreasing, gaitRange); }
 void stepHeadNod() { step(world.headNod, world.headNodDecreasing, headNodRange); }
 void stepBodySway() { step(world.bodySway, world.bodySwayDecreasing, bodySwayRange); }
 
-void drawHeadTurnFlip()
+void rollHeadTurnFlip()
 {
     const int r1 = std::rand() % 40;
     if (r1 == 1) {
@@ -72,7 +72,7 @@ void stepHeadTurn()
     // Reseeded from the clock every frame: in a second whose draws flip the
     // direction, every frame of that second flips it and the head trembles.
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    drawHeadTurnFlip();
+    rollHeadTurnFlip();
     step(world.headTurn, world.headTurnDecreasing, headTurnRange);
 }
 

@@ -79,10 +79,10 @@ void updateWorld();
 void stepWag();
 void stepGait();
 void stepHeadNod();
-void stepHeadTurn();       // reseeds rand() from the clock, drawHeadTurnFlip, then the step
+void stepHeadTurn();       // reseeds rand() from the clock, rollHeadTurnFlip, then the step
 // Draws r1 = rand() % 40 and, only if r1 is 1, r2 = rand() % 40; r2 >= 20 inverts
 // headTurnDecreasing. Uses the generator as it stands (stepHeadTurn seeds it).
-void drawHeadTurnFlip();
+void rollHeadTurnFlip();
 void stepBodySway();
 void stepIdleMotions();    // stepHeadTurn, stepHeadNod, stepBodySway
 void stepBoneSpin();

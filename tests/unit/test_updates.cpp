@@ -116,7 +116,7 @@ TEST(Oscillators, HeadTurnFlipsByChanceButTheBoundWins)
             freshState();
             world.headTurnDecreasing = before;
             std::srand(o.seed);
-            drawHeadTurnFlip();
+            rollHeadTurnFlip();
             EXPECT_EQ(world.headTurnDecreasing, o.flips ? 1 - before : before) << "r2 " << o.r2;
             EXPECT_EQ(std::rand(), nextDraw) << "r2 " << o.r2;
         }

@@ -6,9 +6,7 @@
 // picture. Every probe prints numbers on one line; the scripts compare them
 // with a tolerance.
 //
-//   e2e_tool size FILE                      width height
 //   e2e_tool mean FILE X Y W H              mean red, green, blue (0 to 255)
-//   e2e_tool spread FILE X Y W H            standard deviation of the brightness
 //   e2e_tool detail FILE X Y W H            share of neighbouring pixel pairs whose
 //                                           brightness steps by more than 2: texture
 //   e2e_tool share FILE X Y W H PRED        share (0 to 1) of pixels matching PRED
@@ -291,13 +289,6 @@ bool matches(const std::vector<Comparison>& predicate, const Pixel& p)
 
 // ---------------------------------------------------------------- commands
 
-int commandSize(char** argv)
-{
-    const Picture picture = readXwd(argv[0]);
-    std::printf("%d %d\n", picture.width, picture.height);
-    return 0;
-}
-
 int commandMean(char** argv)
 {
     const Picture picture = readXwd(argv[0]);
@@ -312,26 +303,6 @@ int commandMean(char** argv)
     }
     const double count = static_cast<double>(rect.w) * rect.h;
     std::printf("%.1f %.1f %.1f\n", r / count, g / count, b / count);
-    return 0;
-}
-
-int commandSpread(char** argv)
-{
-    const Picture picture = readXwd(argv[0]);
-    const Rect rect = rectFrom(argv + 1, picture);
-    double sum = 0.0, sumSquares = 0.0;
-    for (int y = rect.y; y < rect.y + rect.h; ++y) {
-        for (int x = rect.x; x < rect.x + rect.w; ++x) {
-            const Pixel& p = at(picture, x, y);
-            const double brightness = (p.r + p.g + p.b) / 3.0;
-            sum += brightness;
-            sumSquares += brightness * brightness;
-        }
-    }
-    const double count = static_cast<double>(rect.w) * rect.h;
-    const double mean = sum / count;
-    const double variance = sumSquares / count - mean * mean;
-    std::printf("%.2f\n", variance > 0.0 ? std::sqrt(variance) : 0.0);
     return 0;
 }
 
@@ -448,9 +419,8 @@ struct Command {
 };
 
 constexpr Command commands[] = {
-    {"size", 1, commandSize},   {"mean", 5, commandMean}, {"spread", 5, commandSpread},
-    {"detail", 5, commandDetail},
-    {"share", 6, commandShare}, {"diff", 7, commandDiff}, {"bmp", 4, commandBmp},
+    {"mean", 5, commandMean},   {"detail", 5, commandDetail}, {"share", 6, commandShare},
+    {"diff", 7, commandDiff},   {"bmp", 4, commandBmp},
 };
 
 }  // namespace
@@ -467,5 +437,5 @@ int main(int argc, char** argv)
             }
         }
     }
-    fail("usage: e2e_tool size|mean|spread|detail|share|diff|bmp ... (see the top of e2e_tool.cpp)");
+    fail("usage: e2e_tool mean|detail|share|diff|bmp ... (see the top of e2e_tool.cpp)");
 }

@@ -38,6 +38,9 @@ GAME_RC=""
 WIN=""
 WAIT_COUNT=0
 WAIT_INTERVAL=0.5
+# Every wait ends by this many seconds after the start, so that a test fails
+# on its own, cleaning up, before ctest's timeout of 300 s.
+E2E_BUDGET=270
 
 # --- reporting -------------------------------------------------------------------
 
@@ -104,13 +107,22 @@ rm -rf "$E2E_WORK"
 mkdir -p "$E2E_GAME_DIR"
 cp "$E2E_RUN_DIR"/*.bmp "$E2E_GAME_DIR"/
 
+# deadline_in SECONDS: the time (on $SECONDS) a wait of that length ends,
+# within the test's budget.
+deadline_in() {
+    local deadline=$((SECONDS + $1)) last=$((E2E_START + E2E_BUDGET))
+    echo $((deadline < last ? deadline : last))
+}
+
 # wait_for SECONDS DESCRIPTION COMMAND...: runs the command every WAIT_INTERVAL
-# seconds (half a second unless the test changes it) until it succeeds; fails the test after SECONDS, or at once if the game has
-# ended meanwhile. The screenshot that met the condition is kept as seenN.xwd.
+# seconds (half a second unless the test changes it) until it succeeds; fails
+# the test after SECONDS, or at once if the game has ended meanwhile. The
+# screenshot that met the condition is kept as seenN.xwd.
 wait_for() {
     local limit=$1 what=$2
     shift 2
-    local deadline=$((SECONDS + limit))
+    local deadline
+    deadline=$(deadline_in "$limit")
     while ! "$@"; do
         if [ -n "$GAME_PID" ] && ! kill -0 "$GAME_PID" 2>/dev/null; then
             wait "$GAME_PID" 2>/dev/null && GAME_RC=0 || GAME_RC=$?
@@ -167,19 +179,31 @@ window_id() {
 first_frame_drawn() {
     local shot
     shot=$(screenshot) || return 1
-    holds "$("$E2E_TOOL" share "$shot" 0 0 1000 500 'min<245')" '>' 0.5
+    holds "$(share_of "$shot" 0 0 1000 500 'min<245')" '>' 0.5
 }
 
-# wait_for_window: waits for the game's window and its first drawn frame, then
-# gives it the keyboard focus with the pointer resting in its centre.
+# a_later_frame_drawn: the window shows another frame than first.xwd.
+a_later_frame_drawn() {
+    local shot
+    shot=$(screenshot) || return 1
+    holds "$(changed_share "$E2E_WORK/first.xwd" "$shot" 0 0 1000 500 2)" '>' 0.0005
+}
+
+# wait_for_window: waits for the game's window and its first two drawn frames,
+# then gives it the keyboard focus with the pointer resting in its centre. The
+# first frame is not the one to compare with: the ground, which has no normal
+# of its own, is lit there with the default normal and afterwards with the one
+# that the previous frame's drawing left.
 wait_for_window() {
     wait_for 120 "window titled \"$E2E_TITLE\"" window_id
     local size
     size=$(xdotool getwindowgeometry "$WIN" | awk '/Geometry/ {print $2}')
     [ "$size" = "1000x500" ] || fail "the window is $size, not 1000x500"
     wait_for 120 "first drawn frame" first_frame_drawn
+    cp "$E2E_WORK/latest.xwd" "$E2E_WORK/first.xwd"
+    wait_for 60 "a second drawn frame" a_later_frame_drawn
     xdotool mousemove --window "$WIN" 500 250
-    xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"
+    timeout 10 xdotool windowfocus --sync "$WIN" || fail "could not give the window the focus"
     note "window $WIN is up and drawing"
 }
 
@@ -196,10 +220,10 @@ game_ended() {
 
 # wait_for_exit SECONDS: waits for the game to end; sets GAME_RC.
 wait_for_exit() {
-    local limit=$1 pid=$GAME_PID
+    local limit=$1 pid=$GAME_PID deadline
     [ -n "$pid" ] || fail "no game is running"
     GAME_PID=""   # the wait below must not count the end as unexpected
-    local deadline=$((SECONDS + limit))
+    deadline=$(deadline_in "$limit")
     while kill -0 "$pid" 2>/dev/null; do
         if [ "$SECONDS" -ge "$deadline" ]; then
             GAME_PID=$pid
@@ -235,12 +259,11 @@ load_lines() {
 
 # --- playing ---------------------------------------------------------------------
 
-# press KEY...: key strokes to the game's window.
+# press KEY...: key strokes, as typed, to the window (which has the focus).
 press() {
-    xdotool windowfocus "$WIN" 2>/dev/null || true
     local key
     for key in "$@"; do
-        xdotool key --window "$WIN" --clearmodifiers "$key" 2>/dev/null || xdotool key "$key"
+        xdotool key "$key"
         note "pressed '$key'"
     done
 }
@@ -268,10 +291,9 @@ screenshot() {
 }
 
 # The probes of e2e_tool, for a screenshot and a rectangle X Y W H:
-mean_colour() { "$E2E_TOOL" mean "$@"; }      # FILE X Y W H -> "r g b"
-brightness_spread() { "$E2E_TOOL" spread "$@"; }  # FILE X Y W H -> standard deviation
+mean_colour() { "$E2E_TOOL" mean "$@"; }     # FILE X Y W H -> "r g b"
 share_of() { "$E2E_TOOL" share "$@"; }       # FILE X Y W H PRED -> 0..1
-detail_of() { "$E2E_TOOL" detail "$@"; }      # FILE X Y W H -> 0..1, texture steps
+detail_of() { "$E2E_TOOL" detail "$@"; }     # FILE X Y W H -> 0..1, texture steps
 changed_share() { "$E2E_TOOL" diff "$@"; }   # FILE1 FILE2 X Y W H TOL -> 0..1
 
 # Colour classes, as e2e_tool predicates.
@@ -279,7 +301,7 @@ SKY_PIXEL='b>r+15,b>=g,min>60'          # blue sky or bluish cloud, not the clea
 WHITE_PIXEL='min>=250'                   # the clear colour
 GREEN_PIXEL='g>r+10,g>b+10'              # grass-tinted ground (and leaves)
 BRICK_PIXEL='r>g+15,r<110,g<40,b<40'     # the house's dark red brick
-FIERY_PIXEL='r>140,r>b+70,r>=g'          # the orange of a blast
+FIERY_PIXEL='r>140,r>b+70,r>=g'          # the orange of a blast (and of the dog's fur)
 
 # Places in the window of the home view (eye (0, 2, 1) looking along -z, the world
 # drawn 10 further on, 50 degree vertical field of view, aspect 2), as X Y W H.

@@ -48,14 +48,14 @@ wait_for 30 "the view shifting on" view_left_moved_from "$walking"
 point 500 250
 wait_for 60 "the walk stopping in the dead zone" view_still
 
-# The dead zone's edge: at column 574 steerX is 1.49 and the dog stands; at
-# column 576 it is 1.53, outside, and the dog walks right.
-point 574 250
+# The dead zone's edge: at row 175 steerY is 1.49 and the dog stands; at row
+# 173 it is 1.53, outside, and the dog walks straight away from the camera.
+point 500 175
 sleep 2
-wait_for 60 "the dog standing with steerX 1.49" view_still
+wait_for 60 "the dog standing with steerY 1.49" view_still
 stopped=$(screenshot stopped)
-point 576 250
-wait_for 60 "the dog walking with steerX 1.53" view_left_moved_from "$stopped"
+point 500 173
+wait_for 60 "the dog walking with steerY 1.53" view_left_moved_from "$stopped"
 
 # 'r' brings the dog and the camera home (and the trees up) in free walk; with
 # the pointer at the centre the dog stays there.

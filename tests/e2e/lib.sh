@@ -308,14 +308,20 @@ FIERY_PIXEL='r>140,r>b+70,r>=g'          # the orange of a blast (and of the dog
 # The dog's body, about 1 above the ground at depth 11, centred near (500, 299)
 # with a radius of about 24 pixels:
 DOG_BODY="482 298 36 27"
-# The dog standing, body to paws (rows 285 to 350). Only ground lies behind it
-# below the body: no tree may stand that close to home.
+# The dog standing, body to paws (rows 285 to 350):
 DOG_STAND="482 285 36 65"
+# Its legs and paws (rows 320 to 350): only ground lies behind them, for no
+# tree may stand that close to home.
+DOG_LEGS="482 320 36 30"
 # The house at (5, -15), 5 wide and 7.5 high at depth 25: columns 553 to 660,
 # rows 132 (the ridge) to 293 (the ground line):
 HOUSE="545 125 130 170"
 # The meter, right of the dog from 1 to 6 above the ground at depth 11:
 METER="855 50 70 255"
-# The ground in front of the dog and the sky above the horizon (row 265):
+# The ground in front of the dog, and the sky above the horizon (row 265):
 GROUND_NEAR="0 370 1000 130"
 SKY_BAND="0 5 1000 100"
+# The sky right of the centre, clear of the meter. A tree near the eye can hide
+# much of the left half; on the right, trees near the eye are out of sight,
+# for the clear ground around home keeps them to the side of the view.
+SKY_RIGHT="500 5 350 100"

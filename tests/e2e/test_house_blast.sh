@@ -4,8 +4,9 @@ source "$(dirname "$0")/lib.sh" "$@"
 
 start_scene
 rest=$(screenshot rest)
-# A tree may stand between the eye and the house, hence the low bound.
-expect "brick share where the house stands" "$(share_of "$rest" $HOUSE "$BRICK_PIXEL")" '>' 0.1
+# Unhidden, the house's brick fills half of its place; a tree in front can
+# hide most of it, hence the low bound.
+expect "brick share where the house stands" "$(share_of "$rest" $HOUSE "$BRICK_PIXEL")" '>' 0.05
 
 press m
 meter_hidden() {
@@ -54,4 +55,4 @@ wait_for 120 "the house gone" house_gone
 sleep 2
 after=$(screenshot after)
 expect "brick share where the house stood, 2 s later" "$(share_of "$after" $HOUSE "$BRICK_PIXEL")" '<' 0.02
-expect "sky-coloured share of the upper band" "$(share_of "$after" $SKY_BAND "$SKY_PIXEL")" '>' 0.5
+expect "sky-coloured share of the upper band, right" "$(share_of "$after" $SKY_RIGHT "$SKY_PIXEL")" '>' 0.5

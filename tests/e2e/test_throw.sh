@@ -25,9 +25,9 @@ press q
 dog_away() {
     local shot
     shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $DOG_STAND "$GREEN_PIXEL")" '>' 0.8
+    holds "$(share_of "$shot" $DOG_LEGS "$GREEN_PIXEL")" '>' 0.95
 }
-wait_for 90 "the dog gone from home (only ground where it stood)" dog_away
+wait_for 90 "the dog gone from home (only ground where its legs stood)" dog_away
 
 # Where the bone lands and the dog fetches it, on the ground left of home, the
 # scene changes; in the mirror place right of home it does not. (Above the

@@ -1,5 +1,5 @@
 // The fixed scenery: ground, turning sky, the tree model, the textured box and
-// the brick house with its blast; and the quadric helpers every drawing file uses.
+// the brick house with its blast.
 #include "render/render.h"
 
 #include "app/app.h"
@@ -8,33 +8,10 @@
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 
 namespace {
-
-// A fresh quadric; textured ones fill and generate texture coordinates.
-// Null when GLU could not allocate one.
-GLUquadric* newQuadric(bool textured)
-{
-    GLUquadric* quadric = gluNewQuadric();
-    if (quadric != nullptr && textured) {
-        gluQuadricDrawStyle(quadric, GLU_FILL);
-        gluQuadricTexture(quadric, GL_TRUE);
-    }
-    return quadric;
-}
-
-void cylinder(bool textured, float base, float top, float height, int slices, int stacks)
-{
-    GLUquadric* quadric = newQuadric(textured);
-    if (quadric == nullptr) {
-        return;
-    }
-    gluCylinder(quadric, base, top, height, slices, stacks);
-    gluDeleteQuadric(quadric);
-}
 
 struct TexturedVertex {
     float x, y, z;
@@ -94,36 +71,6 @@ struct RoofBoard {
 constexpr RoofBoard roofBoards[] = {{1.0f, 0.1f}, {-1.0f, 0.2f}};
 
 }  // namespace
-
-int sceneryTexture(SceneryTexture picture)
-{
-    return game.dogTextureCount + picture;
-}
-
-void bindTexture(int id)
-{
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(id));
-}
-
-void texturedSphere(float radius, int slices, int stacks)
-{
-    GLUquadric* quadric = newQuadric(true);
-    if (quadric == nullptr) {
-        return;
-    }
-    gluSphere(quadric, radius, slices, stacks);
-    gluDeleteQuadric(quadric);
-}
-
-void texturedCylinder(float base, float top, float height, int slices, int stacks)
-{
-    cylinder(true, base, top, height, slices, stacks);
-}
-
-void plainCylinder(float base, float top, float height, int slices, int stacks)
-{
-    cylinder(false, base, top, height, slices, stacks);
-}
 
 void drawGround()
 {

@@ -3,10 +3,10 @@
 // explosion swells beside that place, and the program ends. One step per frame.
 #include "app/app.h"
 #include "game/game.h"
+#include "render/render.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cstdlib>
 
@@ -23,7 +23,7 @@ void drawCar()
 {
     glPushMatrix();
         glScalef(5.0f, 5.0f, 5.0f);
-        glBindTexture(GL_TEXTURE_2D, carTexture);
+        bindTexture(carTexture);
         glBegin(GL_POLYGON);
             glTexCoord2f(0.0f, 1.0f);
             glVertex3f(-0.5f, 0.5f, 0.5f);
@@ -49,13 +49,9 @@ void explode()
     setMaterial(explosionMaterial(1.0f - flung / 10.0f));
     glPushMatrix();
         glTranslatef(-3.0f, 0.5f, 2.0f);
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(game.dogTextureCount + 5));
-        GLUquadric* sphere = gluNewQuadric();
-        gluQuadricDrawStyle(sphere, GLU_FILL);
-        gluQuadricTexture(sphere, GL_TRUE);
-        gluSphere(sphere, flung * 3.0f / 10.0f, 30, 30);
-        gluDeleteQuadric(sphere);
-        glBindTexture(GL_TEXTURE_2D, blankTexture);
+        bindTexture(sceneryTexture(ExplosionTexture));
+        texturedSphere(flung * 3.0f / 10.0f);
+        bindTexture(blankTexture);
     glPopMatrix();
     setMaterial(brightMaterial);
 
@@ -68,7 +64,7 @@ void explode()
 
 void drawClosingSequence()
 {
-    glBindTexture(GL_TEXTURE_2D, blankTexture);
+    bindTexture(blankTexture);
     setMaterial(brightMaterial);
     glPushMatrix();
         glTranslatef(game.quitDogX + 2.0f + game.carOffset, 2.0f, game.quitDogZ);

@@ -175,11 +175,12 @@ window_id() {
     [ -n "$WIN" ]
 }
 
-# first_frame_drawn: the window shows something other than its white clear colour.
+# first_frame_drawn: the window shows a picture: neither the white clear colour
+# nor the black of a window that no frame has reached yet.
 first_frame_drawn() {
     local shot
     shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" 0 0 1000 500 'min<245')" '>' 0.5
+    holds "$(share_of "$shot" 0 0 1000 500 "$DRAWN_PIXEL")" '>' 0.5
 }
 
 # a_later_frame_drawn: the window shows another frame than first.xwd.
@@ -207,11 +208,31 @@ wait_for_window() {
     note "window $WIN is up and drawing"
 }
 
-# start_scene: Xvfb, the game and its first frame, for the tests that play.
+# meter_reaches SHOT LEVEL: in the screenshot, the meter's bar reaches LEVEL
+# (0 to 1). Below the level the bar is yellow to green, with little blue; above
+# it a translucent pink cover lets the blue of the sky (or a tree's green)
+# through. Column 872 misses the scale lines.
+meter_reaches() {
+    local row
+    row=$(awk -v l="$2" 'BEGIN { printf "%d", 298.7 - l * 243.7 - 2 }')
+    holds "$(mean_colour "$1" 872 "$row" 6 4 | awk '{print $3}')" '<' 70
+}
+
+# settled: 48 frames have been drawn since the start (the meter, which rises
+# by 0.005 a frame, stands at 0.24 or more). A tree planted within the dog's
+# reach of home is knocked over in the first frame and has fallen by then.
+settled() {
+    local shot
+    shot=$(screenshot) || return 1
+    meter_reaches "$shot" 0.24
+}
+
+# start_scene: Xvfb, the game and its first 48 frames, for the tests that play.
 start_scene() {
     start_xvfb
     start_game
     wait_for_window
+    wait_for 180 "the start-up settled (the meter at 0.24)" settled
 }
 
 game_ended() {
@@ -299,8 +320,9 @@ changed_share() { "$E2E_TOOL" diff "$@"; }   # FILE1 FILE2 X Y W H TOL -> 0..1
 # Colour classes, as e2e_tool predicates.
 SKY_PIXEL='b>r+15,b>=g,min>60'          # blue sky or bluish cloud, not the clear white
 WHITE_PIXEL='min>=250'                   # the clear colour
+DRAWN_PIXEL='max>=24,min<245'            # neither white nor the black of an undrawn window
 GREEN_PIXEL='g>r+10,g>b+10'              # grass-tinted ground (and leaves)
-BRICK_PIXEL='r>g+15,r<110,g<40,b<40'     # the house's dark red brick
+BRICK_PIXEL='r>g+20,r<110,g<20,b<20'     # the house's dark red brick (not the shade of a trunk)
 FIERY_PIXEL='r>140,r>b+70,r>=g'          # the orange of a blast (and of the dog's fur)
 
 # Places in the window of the home view (eye (0, 2, 1) looking along -z, the world
@@ -322,6 +344,7 @@ METER="855 50 70 255"
 GROUND_NEAR="0 370 1000 130"
 SKY_BAND="0 5 1000 100"
 # The sky right of the centre, clear of the meter. A tree near the eye can hide
-# much of the left half; on the right, trees near the eye are out of sight,
-# for the clear ground around home keeps them to the side of the view.
+# most of the sky band, but only from the left: on the right, trees near the
+# eye are out of sight (the clear ground around home keeps them to the side).
+# Some sky still shows there, and without the sky the band is white.
 SKY_RIGHT="500 5 350 100"

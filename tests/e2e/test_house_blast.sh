@@ -23,16 +23,27 @@ point 575 25
 
 # Some 12 steps on, the dog reaches the house and its blast starts; a few
 # frames later the swelling sphere engulfs the camera, which follows 11 behind
-# the dog, and hides the blue sky. Poll often: it lasts about 40 frames.
-blast_in_view() {
+# the dog, and hides the blue sky for about 40 frames. Poll often. Should a
+# very fast display let the dog walk on beyond the world (into the white)
+# between two polls, the blast has gone unseen, but the house must be gone all
+# the same.
+BLAST_SEEN=0
+blast_in_view_or_beyond() {
     local shot
     shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $SKY_BAND "$SKY_PIXEL")" '<' 0.1 &&
-        holds "$(share_of "$shot" $SKY_BAND "$WHITE_PIXEL")" '<' 0.3
+    holds "$(share_of "$shot" $SKY_BAND "$SKY_PIXEL")" '<' 0.1 || return 1
+    if holds "$(share_of "$shot" $SKY_BAND "$WHITE_PIXEL")" '<' 0.3; then
+        BLAST_SEEN=1
+    fi
 }
 WAIT_INTERVAL=0.1
-wait_for 120 "the blast around the camera (no blue sky left)" blast_in_view
+wait_for 120 "the blast around the camera, or the dog beyond the world" blast_in_view_or_beyond
 WAIT_INTERVAL=0.5
+if [ "$BLAST_SEEN" -eq 1 ]; then
+    note "the blast fills the view"
+else
+    note "the dog walked beyond the world before a screenshot caught the blast"
+fi
 
 # Home again: the dog back at the origin, the ground in front as at the start.
 press m
@@ -44,15 +55,21 @@ camera_home() {
 }
 wait_for 60 "the camera and the dog home after 'm'" camera_home
 
-# The blast runs its course; then nothing of the house is left and it stays gone.
+# The blast runs its course: the roof boards fly off sideways, the body rises
+# out of sight and the fading sphere swells over the ground around the house.
+# Then no brick is left anywhere (the dog, whose darker fur can look like
+# brick, stands between columns 445 and 555) and the ground by the house is
+# still.
 house_gone() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $HOUSE "$BRICK_PIXEL")" '<' 0.02 &&
-        holds "$(share_of "$shot" $HOUSE "$FIERY_PIXEL")" '<' 0.02
+    local first second
+    first=$(screenshot first) || return 1
+    holds "$(share_of "$first" 0 0 440 500 "$BRICK_PIXEL")" '<' 0.0005 &&
+        holds "$(share_of "$first" 560 0 440 500 "$BRICK_PIXEL")" '<' 0.0005 || return 1
+    sleep 1
+    second=$(screenshot) || return 1
+    holds "$(changed_share "$first" "$second" 560 266 290 50 8)" '<' 0.01
 }
 wait_for 120 "the house gone" house_gone
 sleep 2
 after=$(screenshot after)
 expect "brick share where the house stood, 2 s later" "$(share_of "$after" $HOUSE "$BRICK_PIXEL")" '<' 0.02
-expect "sky-coloured share of the upper band, right" "$(share_of "$after" $SKY_RIGHT "$SKY_PIXEL")" '>' 0.5

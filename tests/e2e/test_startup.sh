@@ -9,6 +9,6 @@ expect_output "${expected[@]}"
 sleep 3
 game_ended && fail "the game ended on its own"
 shot=$(screenshot running)
-expect "share of the window drawn (not the white clear colour)" \
-    "$(share_of "$shot" 0 0 1000 500 "$WHITE_PIXEL")" '<' 0.05
+expect "share of the window drawn (neither white nor black)" \
+    "$(share_of "$shot" 0 0 1000 500 "$DRAWN_PIXEL")" '>' 0.95
 expect_output "${expected[@]}"

@@ -6,19 +6,18 @@ start_scene
 rest=$(screenshot rest)
 
 # The throw's length follows the meter, which runs up and down by itself: wait
-# until it is low, so that the bone lands near enough to be seen well. Below
-# the level the bar is yellow, above it a pink cover lets the blue sky through;
-# rows 260 to 263 of the bar show the level 0.15.
-meter_low() {
+# until it stands between 0.24 and 0.45, so that the bone lands near enough to
+# be seen well.
+meter_middling() {
     local shot
     shot=$(screenshot) || return 1
-    holds "$(mean_colour "$shot" 872 260 6 4 | awk '{print $3}')" '>' 70
+    meter_reaches "$shot" 0.24 && ! meter_reaches "$shot" 0.45
 }
-wait_for 120 "the meter below 0.15" meter_low
+wait_for 180 "the meter between 0.24 and 0.45" meter_middling
 
-# Column 300 lies left of the centre: with the meter below 0.3 the bone lands
-# 5 to 12 to the left and 3 to 18 ahead, around column 300 on the screen, and
-# the dog runs to 1 short of it.
+# Column 300 lies left of the centre: with the meter between 0.24 and 0.6 the
+# bone lands 10 to 18 to the left and 15 to 33 ahead, near column 295 on the
+# screen, and the dog runs to 1 short of it.
 click 300 250
 press q
 

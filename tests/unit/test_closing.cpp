@@ -3,20 +3,18 @@
 #include "app/app.h"
 #include "game/game.h"
 #include "gl_double.h"
+#include "test_support.h"
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-class Closing : public ::testing::Test {
+class Closing : public FreshGame {
 protected:
     void SetUp() override
     {
-        gldouble::reset();
-        game = GameState{};
-        world = WorldState{};
-        app = AppState{};
+        FreshGame::SetUp();
     }
 };
 

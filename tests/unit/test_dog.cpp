@@ -7,6 +7,7 @@
 #include "world/world.h"
 
 #include "gl_double.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -27,14 +28,11 @@ constexpr double landmarkTolerance = 1e-3;
 constexpr double radiansPerDegree = 3.14159265358979323846 / 180.0;
 constexpr int furTexture = 3;
 
-class DogTest : public ::testing::Test {
+class DogTest : public FreshGame {
 protected:
     void SetUp() override
     {
-        gldouble::reset();
-        game = GameState{};
-        world = WorldState{};
-        app = AppState{};
+        FreshGame::SetUp();
         game.currentFurTexture = furTexture;
     }
 };
@@ -68,24 +66,6 @@ Point direction(const gldouble::Mat4& m, Point v)
                   a[2] * v.x + a[6] * v.y + a[10] * v.z};
     const double len = std::sqrt(r.x * r.x + r.y * r.y + r.z * r.z);
     return Point{r.x / len, r.y / len, r.z / len};
-}
-
-void expectNear(Point actual, Point expected, const std::string& what, double tolerance = landmarkTolerance)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
-    EXPECT_NEAR(actual.y, expected.y, tolerance) << what;
-    EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
-}
-
-bool sameMaterial(const gldouble::MaterialState& drawn, const Material& m)
-{
-    for (int i = 0; i < 4; ++i) {
-        if (drawn.ambient[i] != m.ambient[i] || drawn.diffuse[i] != m.diffuse[i] ||
-            drawn.specular[i] != m.specular[i]) {
-            return false;
-        }
-    }
-    return drawn.shininess == m.shininess;
 }
 
 int materialCalls(const Material& m)

@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "game/game.h"
 #include "gl_double.h"
+#include "test_support.h"
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -10,14 +11,11 @@
 
 namespace {
 
-class Input : public ::testing::Test {
+class Input : public FreshGame {
 protected:
     void SetUp() override
     {
-        gldouble::reset();
-        game = GameState{};
-        world = WorldState{};
-        app = AppState{};
+        FreshGame::SetUp();
         app.windowWidth = 1000;
         app.windowHeight = 500;
         game.currentFurTexture = 1;

@@ -7,6 +7,7 @@
 #include "world/world.h"
 
 #include "gl_double.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -30,24 +31,18 @@ constexpr double tolerance = 1e-3;
 constexpr double radiansPerDegree = 3.14159265358979323846 / 180.0;
 constexpr unsigned brick = 6, leaf = 7, bark = 8, cloud = 9, explosion = 10;
 
-class SceneryTest : public ::testing::Test {
+class SceneryTest : public FreshGame {
 protected:
     void SetUp() override
     {
-        gldouble::reset();
-        game = GameState{};
-        world = WorldState{};
-        app = AppState{};
+        FreshGame::SetUp();
     }
 
     // Every routine here leaves the stack as it found it and frees its quadrics.
     void TearDown() override
     {
-        const auto& gl = gldouble::gl();
-        EXPECT_EQ(gl.stackErrors, 0);
-        EXPECT_EQ(gl.modelview.size(), 1u);
-        EXPECT_EQ(gl.quadricsCreated, gl.quadricsDeleted);
-        for (const Draw& d : gl.draws) {
+        expectBalanced();
+        for (const Draw& d : gldouble::gl().draws) {
             if (d.kind == "gluSphere" || d.kind == "gluCylinder") {
                 EXPECT_EQ(d.quadricTexture, 1) << d.kind;
                 EXPECT_EQ(d.quadricDrawStyle, static_cast<int>(GLU_FILL)) << d.kind;
@@ -55,24 +50,6 @@ protected:
         }
     }
 };
-
-void expectNear(Point actual, Point expected, const std::string& what)
-{
-    EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
-    EXPECT_NEAR(actual.y, expected.y, tolerance) << what;
-    EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
-}
-
-bool sameMaterial(const gldouble::MaterialState& drawn, const Material& m)
-{
-    for (int i = 0; i < 4; ++i) {
-        if (drawn.ambient[i] != m.ambient[i] || drawn.diffuse[i] != m.diffuse[i] ||
-            drawn.specular[i] != m.specular[i]) {
-            return false;
-        }
-    }
-    return drawn.shininess == m.shininess;
-}
 
 // A 3 x 3 rotation, column-major.
 using Mat3 = std::array<double, 9>;

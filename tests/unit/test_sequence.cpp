@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "game/game.h"
 #include "gl_double.h"
+#include "test_support.h"
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
@@ -12,14 +13,11 @@
 
 namespace {
 
-class Sequence : public ::testing::Test {
+class Sequence : public FreshGame {
 protected:
     void SetUp() override
     {
-        gldouble::reset();
-        game = GameState{};
-        world = WorldState{};
-        app = AppState{};
+        FreshGame::SetUp();
         app.windowWidth = 1000;
         app.windowHeight = 500;
     }

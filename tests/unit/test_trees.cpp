@@ -6,6 +6,7 @@
 #include "world/world.h"
 
 #include "gl_double.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +23,11 @@ using gldouble::Point;
 constexpr unsigned explosion = 10;
 constexpr float treeX = 10.0f, treeZ = -20.0f;
 
-class TreesTest : public ::testing::Test {
+class TreesTest : public FreshGame {
 protected:
     void SetUp() override
     {
-        gldouble::reset();
-        game = GameState{};
-        world = WorldState{};
-        app = AppState{};
+        FreshGame::SetUp();
         // Every tree far from the dog at the origin; the first one is the one we watch.
         for (int i = 0; i < scatteredObjectCount; ++i) {
             world.scatteredObjects[i].x = -50.0f + 6.0f * static_cast<float>(i);
@@ -45,10 +43,7 @@ protected:
     {
         gldouble::clearLog();
         drawTrees();
-        const auto& gl = gldouble::gl();
-        EXPECT_EQ(gl.stackErrors, 0);
-        EXPECT_EQ(gl.modelview.size(), 1u);
-        EXPECT_EQ(gl.quadricsCreated, gl.quadricsDeleted);
+        expectBalanced();
     }
 
     ScatteredObject& watched() { return world.scatteredObjects[0]; }
@@ -75,13 +70,6 @@ std::vector<Draw> firstCrown()
         }
     }
     return found;
-}
-
-void expectNear(Point actual, Point expected, const std::string& what)
-{
-    EXPECT_NEAR(actual.x, expected.x, 1e-3) << what;
-    EXPECT_NEAR(actual.y, expected.y, 1e-3) << what;
-    EXPECT_NEAR(actual.z, expected.z, 1e-3) << what;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "game/game.h"
 #include "gl_double.h"
+#include "test_support.h"
 #include "textures/textures.h"
 #include "world/world.h"
 
@@ -49,12 +50,11 @@ std::vector<unsigned char> firstStoredPixel(const std::string& path)
     return {bytes[offset], bytes[offset + 1], bytes[offset + 2]};
 }
 
-class StartUp : public ::testing::Test {
+class StartUp : public FreshGame {
 protected:
     void SetUp() override
     {
-        gldouble::reset();
-        resetAllState();
+        FreshGame::SetUp();
         ASSERT_EQ(0, chdir(FETCH_RUN_DIR)) << "the build writes the images into " << FETCH_RUN_DIR;
         char name[] = "fetch";
         char* argv[] = {name, nullptr};
@@ -176,12 +176,11 @@ TEST_F(StartUp, PlantsTheTreesAndArmsTheFirstBlink)
     EXPECT_EQ(200, app.windowHeight);
 }
 
-class Frame : public ::testing::Test {
+class Frame : public FreshGame {
 protected:
     void SetUp() override
     {
-        gldouble::reset();
-        resetAllState();
+        FreshGame::SetUp();
         game.currentFurTexture = 1;
         reshape(1000, 500);
         gldouble::clearLog();
@@ -206,9 +205,7 @@ TEST_F(Frame, PlacesTheCameraAndEndsWithRedisplayAndSwap)
     EXPECT_EQ((std::vector<double>{0, 2, 1, 0, 2, 0, 0, 1, 0}), calls[3].args);
     EXPECT_EQ((std::vector<double>{0, 0, -10}), calls[4].args);
 
-    EXPECT_EQ(1u, gl().modelview.size()) << "every push has its pop";
-    EXPECT_EQ(0, gl().stackErrors);
-    EXPECT_EQ(gl().quadricsCreated, gl().quadricsDeleted);
+    expectBalanced();
 }
 
 TEST_F(Frame, LiftsTheDogOnlyWhileTheGaitIsPositive)

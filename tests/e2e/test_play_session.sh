@@ -98,21 +98,18 @@ expect "bone-coloured pixels in the sky once the dog is home" "$(share_of "$home
 
 # --- 3. The furs -----------------------------------------------------------------
 
-# Each 't' puts on the next fur; the fifth brings the first back. Two of the
-# furs differ less from each other than from the rest, so each is compared
-# with the one before it.
+# Each 't' puts on the next fur; the fifth brings the first back. The first
+# and the third fur look alike, so each fur is compared with the one before it.
+fur_changed() {
+    local shot
+    shot=$(screenshot) || return 1
+    holds "$(changed_share "$previous" "$shot" $DOG_BODY 40)" '>' 0.5
+}
 previous=$home
 for fur in 2 3 4 0; do
     press t
-    fur_changed() {
-        local shot
-        shot=$(screenshot) || return 1
-        holds "$(changed_share "$previous" "$shot" $DOG_BODY 40)" '>' 0.5
-    }
     wait_for 60 "fur $fur on the dog after 't'" fur_changed
     previous=$(screenshot "fur$fur")
-    expect "changed share of the ground beside the dog with fur $fur" \
-        "$(changed_share "$home" "$previous" $BESIDE_LEFT $TOLERANCE)" '<' 0.01
 done
 press t
 homeLegs=$(mean_colour "$home" $DOG_LEGS)

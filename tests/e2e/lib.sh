@@ -348,3 +348,39 @@ SKY_BAND="0 5 1000 100"
 # eye are out of sight (the clear ground around home keeps them to the side).
 # Some sky still shows there, and without the sky the band is white.
 SKY_RIGHT="500 5 350 100"
+
+# --- free walk ---------------------------------------------------------------------
+
+# meter_changed_from REF: the meter's place differs from the screenshot REF: the
+# meter went (free walk) or came back (aiming).
+meter_changed_from() {
+    local shot
+    shot=$(screenshot) || return 1
+    holds "$(changed_share "$1" "$shot" $METER 40)" '>' 0.3
+}
+
+# walk_into_house: in free walk from home, heads the dog for the house at
+# (5, -15): the pointer at (575, 25) gives the heading 161.6 degrees within a
+# degree. Some 12 steps on the blast starts, and soon its swelling sphere
+# engulfs the camera, which follows 11 behind the dog: the blue sky is gone for
+# about 40 frames. Polls often; sets BLAST_SEEN to 1 and keeps the shot as
+# blast.xwd when the blast filled the view. Should a very fast display walk the
+# dog beyond the world (into the white) between two polls, the blast has gone
+# unseen and BLAST_SEEN stays 0.
+walk_into_house() {
+    BLAST_SEEN=0
+    point 575 25
+    WAIT_INTERVAL=0.1
+    wait_for 120 "the blast around the camera, or the dog beyond the world" blast_in_view_or_beyond
+    WAIT_INTERVAL=0.5
+}
+
+blast_in_view_or_beyond() {
+    local shot
+    shot=$(screenshot) || return 1
+    holds "$(share_of "$shot" $SKY_BAND "$SKY_PIXEL")" '<' 0.1 || return 1
+    if holds "$(share_of "$shot" $SKY_BAND "$WHITE_PIXEL")" '<' 0.3; then
+        BLAST_SEEN=1
+        cp "$shot" "$E2E_WORK/blast.xwd"
+    fi
+}

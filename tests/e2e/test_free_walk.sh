@@ -16,12 +16,7 @@ start_scene
 rest=$(screenshot rest)
 
 press m
-meter_hidden() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(changed_share "$rest" "$shot" $METER 40)" '>' 0.3
-}
-wait_for 60 "the meter hidden in free walk" meter_hidden
+wait_for 60 "the meter hidden in free walk" meter_changed_from "$rest"
 home=$(screenshot home)
 
 view_left_moved_from() {   # view_left_moved_from SHOT: the scenery has shifted since SHOT
@@ -71,11 +66,6 @@ wait_for 60 "the home view again after 'r'" at_home
 
 # 'm' leaves free walk: the meter is back.
 press m
-meter_back() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(changed_share "$home" "$shot" $METER 40)" '>' 0.3
-}
-wait_for 60 "the meter back after leaving free walk" meter_back
+wait_for 60 "the meter back after leaving free walk" meter_changed_from "$home"
 expect "changed share of the scenery left of the dog, against the home view" \
     "$(changed_share "$home" "$E2E_WORK/latest.xwd" $SCENERY_LEFT $TOLERANCE)" '<' 0.03

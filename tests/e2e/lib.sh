@@ -183,11 +183,11 @@ first_frame_drawn() {
     holds "$(share_of "$shot" 0 0 1000 500 "$DRAWN_PIXEL")" '>' 0.5
 }
 
-# a_later_frame_drawn: the window shows another frame than first.xwd.
-a_later_frame_drawn() {
+# frame_changed_from REF: the window shows another frame than the screenshot REF.
+frame_changed_from() {
     local shot
     shot=$(screenshot) || return 1
-    holds "$(changed_share "$E2E_WORK/first.xwd" "$shot" 0 0 1000 500 2)" '>' 0.0005
+    holds "$(changed_share "$1" "$shot" 0 0 1000 500 2)" '>' 0.0005
 }
 
 # wait_for_window: waits for the game's window and its first two drawn frames,
@@ -202,7 +202,7 @@ wait_for_window() {
     [ "$size" = "1000x500" ] || fail "the window is $size, not 1000x500"
     wait_for 120 "first drawn frame" first_frame_drawn
     cp "$E2E_WORK/latest.xwd" "$E2E_WORK/first.xwd"
-    wait_for 60 "a second drawn frame" a_later_frame_drawn
+    wait_for 60 "a second drawn frame" frame_changed_from "$E2E_WORK/first.xwd"
     xdotool mousemove --window "$WIN" 500 250
     timeout 10 xdotool windowfocus --sync "$WIN" || fail "could not give the window the focus"
     note "window $WIN is up and drawing"

@@ -289,7 +289,10 @@ void glMaterialfv(GLenum face, GLenum pname, const GLfloat* p)
 void glMaterialf(GLenum face, GLenum pname, GLfloat v)
 {
     record("glMaterialf", {static_cast<double>(face), static_cast<double>(pname), v});
-    gldouble::setMaterialField(pname, &v);
+    // GL takes only the shininess as a single value; it ignores any other name.
+    if (pname == GL_SHININESS) {
+        gldouble::setMaterialField(pname, &v);
+    }
 }
 
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }

@@ -193,9 +193,7 @@ TEST(BmpLittleEndian, ReadsLowByteFirstAndFlagsEndOfFile)
 TEST_F(BmpFiles, BluePixelsComeOutBlue)
 {
     BmpLayout layout;
-    for (int x = 0; x < 4; ++x) {
-        layout.pixels.insert(layout.pixels.end(), {255, 0, 0});
-    }
+    layout.pixels = {255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0};  // four blue pixels, BGR
     Image image;
     ASSERT_EQ(readBmp(write("blue.bmp", layout).c_str(), image), 1);
     EXPECT_EQ(image.width, 4);

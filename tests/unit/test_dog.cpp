@@ -24,7 +24,7 @@ namespace {
 using gldouble::Draw;
 using gldouble::Point;
 
-constexpr double landmarkTolerance = 1e-3;
+constexpr double landmarkTolerance = 1e-3;  // the expected landmarks are rounded to three decimals
 constexpr double radiansPerDegree = 3.14159265358979323846 / 180.0;
 constexpr int furTexture = 3;
 
@@ -112,7 +112,7 @@ TEST_F(DogTest, RestPoseLandmarksSitWhereTheModelPutsThem)
     for (const Landmark& l : landmarks) {
         const auto draws = drawsWith(l.kind, l.leading);
         ASSERT_LT(l.which, draws.size()) << l.name;
-        expectNear(gldouble::apply(draws[l.which].modelview, l.local), l.expected, l.name);
+        expectNear(gldouble::apply(draws[l.which].modelview, l.local), l.expected, l.name, landmarkTolerance);
     }
 }
 

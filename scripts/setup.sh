@@ -24,6 +24,14 @@ TEST_PACKAGES=(
     x11-apps         # xwd, to take screenshots of the window
     clang            # the fuzzer's compiler
     libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang
+    desktop-file-utils # desktop-file-validate, for the package's menu entry
+    appstream        # appstreamcli, for the package's metainfo
+)
+
+# What making the Debian package needs on top of building.
+PACKAGE_PACKAGES=(
+    dpkg-dev         # dpkg-shlibdeps, which works out the package's dependencies
+    file             # which CPack uses to find the binaries to hand to it
 )
 
 install_packages() {

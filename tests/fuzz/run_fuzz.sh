@@ -22,7 +22,7 @@ if ! command -v clang++ >/dev/null || [ ! -f "$(runtime)" ]; then
   apt-get install -y clang libclang-rt-14-dev
 fi
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DFETCH_FUZZ=ON -DFETCH_TESTS=OFF
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DFETCH_FUZZ=ON -DFETCH_TESTS=OFF -DFETCH_WERROR=ON
 cmake --build "$build" --target fuzz_bmp -j2
 
 corpus=$build/fuzz-corpus

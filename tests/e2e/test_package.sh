@@ -8,8 +8,9 @@
 # FETCH_DEB, the package file, and FETCH_BUILD_DIR, the build it came from.
 source "$(dirname "$0")/lib.sh" "$@"
 
-[ -n "${FETCH_DEB:-}" ] && [ -n "${FETCH_BUILD_DIR:-}" ] ||
+if [ -z "${FETCH_DEB:-}" ] || [ -z "${FETCH_BUILD_DIR:-}" ]; then
     fail "FETCH_DEB and FETCH_BUILD_DIR are not set: run this through ctest, which makes the package first"
+fi
 [ -f "$FETCH_DEB" ] || fail "no package at $FETCH_DEB"
 for program in dpkg-deb desktop-file-validate appstreamcli; do
     command -v "$program" >/dev/null ||
@@ -33,8 +34,8 @@ dpkg-deb --field "$FETCH_DEB" Maintainer | grep -Eq '^[^<]+ <[^@ ]+@[^> ]+>$' ||
     fail "the package has no long description"
 
 # Depends, one package name per line (alternatives split too), versions dropped.
-depends=$(dpkg-deb --field "$FETCH_DEB" Depends | tr ',|' '\n\n' | awk '{print $1}')
-note "Depends: $(echo $depends)"
+depends=$(dpkg-deb --field "$FETCH_DEB" Depends | tr ',|' '\n' | awk '{print $1}')
+note "Depends: $(tr '\n' ' ' <<<"$depends")"
 for library in '^libglut' '^libglu1'; do
     grep -q "$library" <<<"$depends" || fail "Depends names no package matching $library"
 done

@@ -28,10 +28,6 @@ Version 1.0.0
 Section games
 Recommends libgl1-mesa-dri
 FIELDS
-dpkg-deb --field "$FETCH_DEB" Maintainer | grep -Eq '^[^<]+ <[^@ ]+@[^> ]+>$' ||
-    fail "the package's Maintainer is not 'Name <address>'"
-[ "$(dpkg-deb --field "$FETCH_DEB" Description | wc -l)" -ge 3 ] ||
-    fail "the package has no long description"
 
 # Depends, one package name per line (alternatives split too), versions dropped.
 depends=$(dpkg-deb --field "$FETCH_DEB" Depends | tr ',|' '\n' | awk '{print $1}')
@@ -73,7 +69,6 @@ IMAGE_DIR=$ROOT_DIR/usr/share/games/fetch
 for image in "${IMAGES[@]}"; do
     cmp -s "$IMAGE_DIR/$image" "$E2E_RUN_DIR/$image" || fail "the packaged $image is not the build's"
 done
-head -n 1 "$LAUNCHER" | grep -qx '#!/bin/sh' || fail "the launcher is not a sh script"
 if grep -rlF "$(realpath "$FETCH_BUILD_DIR")" "$ROOT_DIR" >"$E2E_WORK/leaks.txt"; then
     fail "files name the build folder: $(cat "$E2E_WORK/leaks.txt")"
 fi
@@ -102,7 +97,6 @@ LINES
 grep -q 'Categories=Game;' "$DESKTOP" || fail "the entry is not in the games menu"
 grep -q '<release version="1.0.0"' "$METAINFO" || fail "the metainfo has no 1.0.0 release"
 grep -q '<content_rating type="oars-' "$METAINFO" || fail "the metainfo has no content rating"
-grep -q '<svg' "$ROOT_DIR/usr/share/icons/hicolor/scalable/apps/fetch.svg" || fail "the icon is not an SVG picture"
 note "ok: the desktop entry and metainfo validate and agree"
 
 # --- the game through the launcher, from an unrelated folder ---------------------------

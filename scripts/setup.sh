@@ -26,6 +26,17 @@ TEST_PACKAGES=(
     libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang
 )
 
+# What the browser build needs on top (./play --web), and its tests (./test).
+WEB_PACKAGES=(
+    emscripten       # the C++ compiler for the browser (it brings nodejs)
+    nodejs           # runs emscripten's tools, the page's server and the browser tests
+)
+WEB_TEST_PACKAGES=(
+    chromium         # the headless browser the browser tests drive
+    faketime         # the desktop run at a fixed second that the browser's picture is held to
+    imagemagick      # turns that desktop screenshot into a picture the browser tests read
+)
+
 install_packages() {
     local missing=() pkg
     for pkg in "$@"; do
@@ -49,4 +60,17 @@ build() {
     shift
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir"
+}
+
+# install_npm: npm, unless the installed nodejs brings its own (some do, and
+# then Debian's npm package cannot be installed beside it).
+install_npm() {
+    command -v npm >/dev/null || install_packages npm
+}
+
+# build_web DIR: configures (once) and builds the browser version into DIR/site.
+build_web() {
+    local dir=$1
+    emcmake cmake -S "$ROOT/web" -B "$dir" -G Ninja >/dev/null
+    NODE_PATH=/usr/share/nodejs cmake --build "$dir"
 }

@@ -1,8 +1,9 @@
 // GLUT in the browser: the canvas as the window, the browser's events as
 // GLUT's callbacks, its animation frames as the main loop, its timeouts as
 // GLUT's timers. The pointer is reported where it is now. When the game calls
-// exit(), the loop and the timers stop, the last frame stays on the canvas and
-// the page is told (Module.onGameEnded).
+// exit(), the page's Module.quit calls fetchWebEnded: the loop, the timers and
+// the input stop, the last frame stays on the canvas and the page is told
+// (Module.onGameEnded).
 #include "web_gl.h"
 
 #include <GL/glut.h>
@@ -10,7 +11,6 @@
 #include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 
-#include <cstdlib>
 #include <set>
 
 namespace {
@@ -92,7 +92,9 @@ EM_BOOL onKeyPress(int, const EmscriptenKeyboardEvent* e, void*)
     return EM_TRUE;
 }
 
-void onExit()
+}  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE void fetchWebEnded(int)
 {
     window.ended = true;
     emscripten_cancel_main_loop();
@@ -104,11 +106,9 @@ void onExit()
     emscripten_run_script("if (Module.onGameEnded) Module.onGameEnded();");
 }
 
-}  // namespace
-
 extern "C" {
 
-void glutInit(int*, char**) { std::atexit(onExit); }
+void glutInit(int*, char**) {}
 void glutInitWindowSize(int width, int height)
 {
     window.width = width;

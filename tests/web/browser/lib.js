@@ -1,36 +1,9 @@
-// Shared by the browser tests and tools: a static file server on 127.0.0.1,
+// Shared by the browser tests and tools: the page's server (web/serve.js),
 // headless Chromium (Debian's) driven through puppeteer-core, and waits that
 // poll a condition under a generous bound.
 'use strict';
 
-const fs = require('fs');
-const http = require('http');
-const path = require('path');
-
-const types = {
-  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.data': 'application/octet-stream', '.png': 'image/png',
-};
-
-// Serves folder on 127.0.0.1 at a free port; resolves to { server, url }.
-function serve(folder) {
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
-    const file = path.join(folder, name === '/' ? 'fetch.html' : name);
-    if (!file.startsWith(path.resolve(folder)) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-      response.writeHead(404);
-      response.end();
-      return;
-    }
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(response);
-  });
-  return new Promise((resolve) => {
-    server.listen(0, '127.0.0.1', () => {
-      resolve({ server, url: `http://127.0.0.1:${server.address().port}/fetch.html` });
-    });
-  });
-}
+const { serve } = require('../../../web/serve.js');
 
 // Headless Chromium with a fresh profile in profileDir.
 async function launch(profileDir) {
@@ -40,7 +13,7 @@ async function launch(profileDir) {
     headless: true,
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      ...(process.env.FETCH_CHROMIUM_FLAGS ? process.env.FETCH_CHROMIUM_FLAGS.split(' ') : ['--enable-unsafe-swiftshader']),
       `--user-data-dir=${profileDir}`],
   });
 }
@@ -53,14 +26,16 @@ async function openGame(browser, url, { fixedTime } = {}) {
   page.on('console', (message) => page.lines.push(message.text()));
   page.on('pageerror', (error) => page.lines.push(`page error: ${error.message}`));
   if (fixedTime !== undefined) {
-    // The clock starts at fixedTime (seconds since 1970) and runs on from there.
+    // The clock reads fixedTime (seconds since 1970) for the first ten seconds,
+    // while the page loads and the game plants its trees, then runs on.
     await page.evaluateOnNewDocument((start) => {
-      const offset = start * 1000 - Date.now();
       const RealDate = Date;
+      const opened = RealDate.now();
+      const now = () => start * 1000 + Math.max(0, RealDate.now() - opened - 10000);
       // eslint-disable-next-line no-global-assign
       Date = class extends RealDate {
-        constructor(...args) { super(...(args.length ? args : [RealDate.now() + offset])); }
-        static now() { return RealDate.now() + offset; }
+        constructor(...args) { super(...(args.length ? args : [now()])); }
+        static now() { return now(); }
       };
     }, fixedTime);
   }
@@ -81,16 +56,19 @@ async function waitFor(what, condition, seconds = 60, interval = 250) {
 
 // The canvas's pixels: { width, height, data } (RGBA rows, top row first).
 async function canvasPixels(page) {
-  const rgba = await page.evaluate(() => {
+  const base64 = await page.evaluate(() => {
     const canvas = document.getElementById('canvas');
     const copy = document.createElement('canvas');
     copy.width = canvas.width;
     copy.height = canvas.height;
     const context = copy.getContext('2d');
     context.drawImage(canvas, 0, 0);
-    return Array.from(context.getImageData(0, 0, copy.width, copy.height).data);
+    const bytes = context.getImageData(0, 0, copy.width, copy.height).data;
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(text);
   });
-  return { width: 1000, height: 500, data: Uint8Array.from(rgba) };
+  return { width: 1000, height: 500, data: Buffer.from(base64, 'base64') };
 }
 
 // How many frames the game has drawn, counted by the page's animation frames.

@@ -5,8 +5,10 @@
 // quadrics and solids per vertex with the current material; immediate-mode
 // vertices, whose material may change between two vertices of one primitive,
 // are lit here on the CPU with the same equation and drawn with their colours.
-// Each quadric and solid is tessellated once, kept in a buffer and drawn in
-// one call.
+// Each quadric and solid is tessellated once and kept in a buffer; draws of
+// the same shape that follow one another with nothing changed in between but
+// the model-view (the ten spheres of a tree crown) go out as one instanced
+// call, in the same order. Uniforms are sent only when they change.
 #include "web_gl.h"
 
 #include "web.h"
@@ -15,6 +17,7 @@
 #include <GL/glu.h>
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -61,11 +64,15 @@ void emscripten_glUniform1i(GLint, GLint);
 void emscripten_glEnableVertexAttribArray(GLuint);
 void emscripten_glDisableVertexAttribArray(GLuint);
 void emscripten_glVertexAttribPointer(GLuint, GLint, GLenum, GLboolean, GLsizei, const void*);
+void emscripten_glVertexAttribDivisorANGLE(GLuint, GLuint);
+void emscripten_glDrawArraysInstancedANGLE(GLenum, GLint, GLsizei, GLsizei);
+void emscripten_glDrawElementsInstancedANGLE(GLenum, GLsizei, GLenum, const void*, GLsizei);
 }
 
 namespace {
 
 constexpr GLenum arrayBuffer = 0x8892;
+constexpr GLenum elementArrayBuffer = 0x8893;
 constexpr GLenum staticDraw = 0x88E4;
 constexpr GLenum streamDraw = 0x88E0;
 constexpr GLenum clampToEdge = 0x812F;
@@ -117,11 +124,14 @@ struct Vertex {
 };
 
 struct Mesh {
-    GLuint buffer = 0;
-    GLsizei count = 0;
+    GLuint buffer = 0;       // each distinct vertex once
+    GLuint indexBuffer = 0;  // the triangles, three 16-bit indices each
+    GLsizei count = 0;       // indices
     bool hasTexCoords = false;
     float lastNormal[3] = {0.0f, 0.0f, 1.0f};
     float lastTexCoord[2] = {0.0f, 0.0f};
+    float centre[3] = {0.0f, 0.0f, 0.0f};  // a sphere holding every vertex
+    float radius = 0.0f;
 };
 
 struct TextureSlot {
@@ -130,7 +140,7 @@ struct TextureSlot {
 };
 
 struct Uniforms {
-    GLint modelview, projection, normalMatrix, litOnCpu, constantTexCoord, texCoord, baseColour, diffuse,
+    GLint projection, litOnCpu, constantTexCoord, texCoord, baseColour, diffuse,
         specular, shininess, lightDirection, halfVector, lightOn, textured, sampler;
 };
 
@@ -153,7 +163,13 @@ struct GlState {
     // the renderer
     GLuint program = 0;
     GLuint streamBuffer = 0;
+    GLuint instanceBuffer = 0;
     Uniforms u{};
+    std::vector<float> sent;  // the uniform values last sent, in setUniforms' order
+    // The draws waiting to go out as one instanced call: one shape, and the
+    // model-view and normal matrices of each draw.
+    const Mesh* pendingMesh = nullptr;
+    std::vector<float> pendingInstances;
     std::map<std::tuple<int, double, double, double, int, int, bool>, Mesh> meshes;
 };
 
@@ -175,9 +191,9 @@ attribute vec3 aPosition;
 attribute vec3 aNormal;
 attribute vec2 aTexCoord;
 attribute vec4 aColour;
-uniform mat4 uModelview;
+attribute mat4 aModelview;
+attribute mat3 aNormalMatrix;
 uniform mat4 uProjection;
-uniform mat3 uNormalMatrix;
 uniform bool uLitOnCpu;
 uniform bool uConstantTexCoord;
 uniform vec2 uTexCoord;
@@ -191,12 +207,12 @@ uniform bool uLightOn;
 varying vec4 vColour;
 varying vec2 vTexCoord;
 void main() {
-    gl_Position = uProjection * (uModelview * vec4(aPosition, 1.0));
+    gl_Position = uProjection * (aModelview * vec4(aPosition, 1.0));
     vTexCoord = uConstantTexCoord ? uTexCoord : aTexCoord;
     if (uLitOnCpu) {
         vColour = aColour;
     } else {
-        vec3 n = uNormalMatrix * aNormal;
+        vec3 n = aNormalMatrix * aNormal;
         float nDotL = dot(n, uLightDirection);
         vec3 c = uBaseColour.rgb;
         if (uLightOn && nDotL > 0.0) {
@@ -238,7 +254,15 @@ GLuint compile(GLenum kind, const char* source)
     return shader;
 }
 
-enum Attribute : GLuint { PositionAttribute = 0, NormalAttribute = 1, TexCoordAttribute = 2, ColourAttribute = 3 };
+enum Attribute : GLuint {
+    PositionAttribute = 0,
+    NormalAttribute = 1,
+    TexCoordAttribute = 2,
+    ColourAttribute = 3,
+    ModelviewAttribute = 4,     // four columns, 4 to 7, one set per instance
+    NormalMatrixAttribute = 8,  // three columns, 8 to 10
+};
+constexpr int instanceFloats = 16 + 9;
 
 void pointAttributes()
 {
@@ -253,25 +277,13 @@ void pointAttributes()
                                      reinterpret_cast<const void*>(offsetof(Vertex, colour)));
 }
 
-// Everything the shader needs for one draw. litOnCpu: the vertices carry their colours.
+// Everything the shader needs for one draw but the model-view, sent where it
+// differs from what was sent last. litOnCpu: the vertices carry their colours.
 void setUniforms(bool litOnCpu, bool constantTexCoord)
 {
     const Uniforms& u = gl.u;
-    const Matrix& mv = gl.modelview.back();
-    emscripten_glUniformMatrix4fv(u.modelview, 1, GL_FALSE, mv.m);
-    emscripten_glUniformMatrix4fv(u.projection, 1, GL_FALSE, gl.projection.back().m);
-    emscripten_glUniform1i(u.litOnCpu, litOnCpu ? 1 : 0);
-    emscripten_glUniform1i(u.constantTexCoord, constantTexCoord ? 1 : 0);
-    emscripten_glUniform2fv(u.texCoord, 1, gl.texCoord);
     const auto found = gl.textures.find(gl.boundTexture);
     const bool textured = gl.texturing && found != gl.textures.end() && found->second.defined;
-    emscripten_glUniform1i(u.textured, textured ? 1 : 0);
-    if (litOnCpu) {
-        return;
-    }
-    float nm[9];
-    normalMatrix(mv, nm);
-    emscripten_glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, nm);
     const web::MaterialState& m = gl.material;
     const web::LightState& l = gl.light;
     const bool lightOn = gl.lighting && l.enabled;
@@ -286,16 +298,94 @@ void setUniforms(bool litOnCpu, bool constantTexCoord)
     float h[3] = {l.direction[0], l.direction[1], l.direction[2] + 1.0f};
     const float hl = std::sqrt(h[0] * h[0] + h[1] * h[1] + h[2] * h[2]);
     for (float& x : h) x = hl > 0.0f ? x / hl : x;
-    emscripten_glUniform4fv(u.baseColour, 1, base);
-    emscripten_glUniform4fv(u.diffuse, 1, diffuse);
-    emscripten_glUniform3fv(u.specular, 1, specular);
-    emscripten_glUniform1f(u.shininess, m.shininess);
-    emscripten_glUniform3fv(u.lightDirection, 1, l.direction);
-    emscripten_glUniform3fv(u.halfVector, 1, h);
-    emscripten_glUniform1i(u.lightOn, lightOn ? 1 : 0);
+
+    // Each uniform with its values; flags go out as integers.
+    struct Value {
+        GLint location;
+        int size;  // 1, 2, 3, 4 or 16 floats
+        bool flag;
+        const float* data;
+    };
+    const float litFlag = litOnCpu ? 1.0f : 0.0f, constantFlag = constantTexCoord ? 1.0f : 0.0f;
+    const float texturedFlag = textured ? 1.0f : 0.0f, lightFlag = lightOn ? 1.0f : 0.0f;
+    const Value values[] = {
+        {u.projection, 16, false, gl.projection.back().m},
+        {u.litOnCpu, 1, true, &litFlag},
+        {u.constantTexCoord, 1, true, &constantFlag},
+        {u.texCoord, 2, false, gl.texCoord},
+        {u.textured, 1, true, &texturedFlag},
+        {u.baseColour, 4, false, base},
+        {u.diffuse, 4, false, diffuse},
+        {u.specular, 3, false, specular},
+        {u.shininess, 1, false, &m.shininess},
+        {u.lightDirection, 3, false, l.direction},
+        {u.halfVector, 3, false, h},
+        {u.lightOn, 1, true, &lightFlag},
+    };
+    std::size_t at = 0;
+    for (const Value& v : values) {
+        const std::size_t n = static_cast<std::size_t>(v.size);
+        if (gl.sent.size() < at + n) {
+            gl.sent.resize(at + n, std::nanf(""));  // NaN: never equal, so sent the first time
+        }
+        if (std::memcmp(&gl.sent[at], v.data, n * sizeof(float)) != 0) {
+            std::memcpy(&gl.sent[at], v.data, n * sizeof(float));
+            if (v.flag) {
+                emscripten_glUniform1i(v.location, v.data[0] != 0.0f ? 1 : 0);
+            } else if (v.size == 16) {
+                emscripten_glUniformMatrix4fv(v.location, 1, GL_FALSE, v.data);
+            } else if (v.size == 4) {
+                emscripten_glUniform4fv(v.location, 1, v.data);
+            } else if (v.size == 3) {
+                emscripten_glUniform3fv(v.location, 1, v.data);
+            } else if (v.size == 2) {
+                emscripten_glUniform2fv(v.location, 1, v.data);
+            } else {
+                emscripten_glUniform1f(v.location, v.data[0]);
+            }
+        }
+        at += n;
+    }
+}
+
+// The current model-view and its normal matrix, as one instance's attributes.
+void appendInstance(std::vector<float>& instances)
+{
+    const Matrix& mv = gl.modelview.back();
+    float nm[9];
+    normalMatrix(mv, nm);
+    instances.insert(instances.end(), mv.m, mv.m + 16);
+    instances.insert(instances.end(), nm, nm + 9);
+}
+
+// Draws count vertices of the bound vertex buffer once per instance; indexed
+// by the bound index buffer when indexed.
+void drawInstances(GLenum mode, GLsizei count, const std::vector<float>& instances, bool indexed = false)
+{
+    pointAttributes();
+    emscripten_glBindBuffer(arrayBuffer, gl.instanceBuffer);
+    emscripten_glBufferData(arrayBuffer, static_cast<long>(instances.size() * sizeof(float)), instances.data(),
+                            streamDraw);
+    const GLsizei stride = instanceFloats * sizeof(float);
+    for (GLuint column = 0; column < 4; ++column) {
+        emscripten_glVertexAttribPointer(ModelviewAttribute + column, 4, GL_FLOAT, GL_FALSE, stride,
+                                         reinterpret_cast<const void*>(column * 4 * sizeof(float)));
+    }
+    for (GLuint column = 0; column < 3; ++column) {
+        emscripten_glVertexAttribPointer(NormalMatrixAttribute + column, 3, GL_FLOAT, GL_FALSE, stride,
+                                         reinterpret_cast<const void*>((16 + column * 3) * sizeof(float)));
+    }
+    const GLsizei n = static_cast<GLsizei>(instances.size() / instanceFloats);
+    if (indexed) {
+        emscripten_glDrawElementsInstancedANGLE(mode, count, GL_UNSIGNED_SHORT, nullptr, n);
+    } else {
+        emscripten_glDrawArraysInstancedANGLE(mode, 0, count, n);
+    }
 }
 
 // --- Immediate mode -----------------------------------------------------------------------
+void flushPending();
+
 void addVertex(float x, float y, float z)
 {
     Vertex v{};
@@ -318,6 +408,7 @@ void addVertex(float x, float y, float z)
 
 void drawImmediate()
 {
+    flushPending();
     // The primitive's triangles (or lines), found by splitting a primitive of indices.
     web::ShapePrimitive indices;
     indices.mode = static_cast<web::PrimitiveMode>(gl.mode);
@@ -338,9 +429,10 @@ void drawImmediate()
     }
     emscripten_glBindBuffer(arrayBuffer, gl.streamBuffer);
     emscripten_glBufferData(arrayBuffer, static_cast<long>(data.size() * sizeof(Vertex)), data.data(), streamDraw);
-    pointAttributes();
     setUniforms(true, false);
-    emscripten_glDrawArrays(lines ? GL_LINES : GL_TRIANGLES, 0, static_cast<GLsizei>(data.size()));
+    std::vector<float> instance;
+    appendInstance(instance);
+    drawInstances(lines ? GL_LINES : GL_TRIANGLES, static_cast<GLsizei>(data.size()), instance);
 }
 
 // --- Quadrics and solids: tessellated once, then one draw each ------------------------------
@@ -355,8 +447,10 @@ Mesh& meshFor(ShapeKind kind, double a, double b, double c, int slices, int stac
     }
     // Sizes that change every frame (the blasts) would fill the cache: start again when it is large.
     if (gl.meshes.size() >= 512) {
+        flushPending();
         for (auto& entry : gl.meshes) {
             emscripten_glDeleteBuffers(1, &entry.second.buffer);
+            emscripten_glDeleteBuffers(1, &entry.second.indexBuffer);
         }
         gl.meshes.clear();
     }
@@ -367,15 +461,36 @@ Mesh& meshFor(ShapeKind kind, double a, double b, double c, int slices, int stac
     case GlutSphere: shape = web::solidSphere(a, slices, stacks); break;
     case GlutCube: shape = web::solidCube(a); break;
     }
+    // Each distinct vertex once (neighbouring strips share a row), and the
+    // triangles GL draws of each primitive as indices into them.
     Mesh mesh;
     std::vector<Vertex> data;
+    std::vector<unsigned short> indices;
+    std::map<std::vector<float>, unsigned short> seen;
     for (const web::ShapePrimitive& primitive : shape) {
-        for (const web::ShapeVertex& s : web::toTriangles(primitive)) {
+        web::ShapePrimitive local;
+        local.mode = primitive.mode;
+        std::vector<unsigned short> global;
+        for (const web::ShapeVertex& s : primitive.vertices) {
             Vertex v{};
             std::memcpy(v.position, s.position, sizeof v.position);
             std::memcpy(v.normal, s.normal, sizeof v.normal);
             std::memcpy(v.texCoord, s.texCoord, sizeof v.texCoord);
-            data.push_back(v);
+            const std::vector<float> attributes(v.position, v.position + 8);
+            const auto known = seen.find(attributes);
+            if (known != seen.end()) {
+                global.push_back(known->second);
+            } else {
+                global.push_back(static_cast<unsigned short>(data.size()));
+                seen.emplace(attributes, global.back());
+                data.push_back(v);
+            }
+            web::ShapeVertex at;
+            at.position[0] = static_cast<float>(local.vertices.size());
+            local.vertices.push_back(at);
+        }
+        for (const web::ShapeVertex& at : web::toTriangles(local)) {
+            indices.push_back(global[static_cast<std::size_t>(at.position[0])]);
         }
         if (!primitive.vertices.empty()) {
             const web::ShapeVertex& last = primitive.vertices.back();
@@ -384,21 +499,95 @@ Mesh& meshFor(ShapeKind kind, double a, double b, double c, int slices, int stac
             mesh.hasTexCoords = last.hasTexCoord;
         }
     }
-    mesh.count = static_cast<GLsizei>(data.size());
+    // The bounding sphere: the middle of the box around the vertices.
+    if (!data.empty()) {
+        float low[3] = {data[0].position[0], data[0].position[1], data[0].position[2]};
+        float high[3] = {low[0], low[1], low[2]};
+        for (const Vertex& v : data) {
+            for (int i = 0; i < 3; ++i) {
+                low[i] = std::min(low[i], v.position[i]);
+                high[i] = std::max(high[i], v.position[i]);
+            }
+        }
+        for (int i = 0; i < 3; ++i) mesh.centre[i] = (low[i] + high[i]) / 2.0f;
+        for (const Vertex& v : data) {
+            const float dx = v.position[0] - mesh.centre[0], dy = v.position[1] - mesh.centre[1],
+                        dz = v.position[2] - mesh.centre[2];
+            mesh.radius = std::max(mesh.radius, std::sqrt(dx * dx + dy * dy + dz * dz));
+        }
+        mesh.radius *= 1.001f;  // room for rounding
+    }
+    if (data.size() > 65535) {
+        std::fprintf(stderr, "a shape of %zu vertices is too large to draw\n", data.size());
+        data.clear();
+        indices.clear();
+    }
+    mesh.count = static_cast<GLsizei>(indices.size());
     emscripten_glGenBuffers(1, &mesh.buffer);
     emscripten_glBindBuffer(arrayBuffer, mesh.buffer);
     emscripten_glBufferData(arrayBuffer, static_cast<long>(data.size() * sizeof(Vertex)), data.data(), staticDraw);
+    emscripten_glGenBuffers(1, &mesh.indexBuffer);
+    emscripten_glBindBuffer(elementArrayBuffer, mesh.indexBuffer);
+    emscripten_glBufferData(elementArrayBuffer, static_cast<long>(indices.size() * sizeof(unsigned short)),
+                            indices.data(), staticDraw);
     return gl.meshes.emplace(key, mesh).first->second;
 }
 
-// Draws a kept shape; GLU leaves its last normal and texture coordinate current.
+// Sends the waiting draws of one shape as one instanced call.
+void flushPending()
+{
+    const Mesh* mesh = gl.pendingMesh;
+    if (mesh == nullptr) {
+        return;
+    }
+    gl.pendingMesh = nullptr;
+    emscripten_glBindBuffer(arrayBuffer, mesh->buffer);
+    emscripten_glBindBuffer(elementArrayBuffer, mesh->indexBuffer);
+    setUniforms(false, !mesh->hasTexCoords);
+    drawInstances(GL_TRIANGLES, mesh->count, gl.pendingInstances, true);
+    gl.pendingInstances.clear();
+}
+
+// Whether a kept shape lies wholly outside the view volume, where GL would
+// clip away every triangle of it: its bounding sphere, carried to eye space,
+// against the six planes of the projection.
+bool outOfView(const Mesh& mesh)
+{
+    const float* m = gl.modelview.back().m;
+    const float* p = gl.projection.back().m;
+    const float* c = mesh.centre;
+    const float eye[4] = {m[0] * c[0] + m[4] * c[1] + m[8] * c[2] + m[12], m[1] * c[0] + m[5] * c[1] + m[9] * c[2] + m[13],
+                          m[2] * c[0] + m[6] * c[1] + m[10] * c[2] + m[14], 1.0f};
+    float scale = 0.0f;  // the longest axis of the model-view's 3 x 3 part
+    for (int col = 0; col < 3; ++col) {
+        scale = std::max(scale, std::sqrt(m[col * 4] * m[col * 4] + m[col * 4 + 1] * m[col * 4 + 1] +
+                                          m[col * 4 + 2] * m[col * 4 + 2]));
+    }
+    const float radius = mesh.radius * scale;
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float side : {1.0f, -1.0f}) {
+            float plane[4];
+            for (int k = 0; k < 4; ++k) plane[k] = p[k * 4 + 3] + side * p[k * 4 + axis];
+            const float length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
+            const float distance = plane[0] * eye[0] + plane[1] * eye[1] + plane[2] * eye[2] + plane[3] * eye[3];
+            if (length > 0.0f && distance < -radius * length) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Draws a kept shape, joining the waiting draws when they are of the same
+// shape; GLU leaves its last normal and texture coordinate current.
 void drawMesh(const Mesh& mesh, bool leavesAttributes)
 {
-    if (mesh.count > 0) {
-        emscripten_glBindBuffer(arrayBuffer, mesh.buffer);
-        pointAttributes();
-        setUniforms(false, !mesh.hasTexCoords);
-        emscripten_glDrawArrays(GL_TRIANGLES, 0, mesh.count);
+    if (mesh.count > 0 && !outOfView(mesh)) {
+        if (gl.pendingMesh != &mesh) {
+            flushPending();
+            gl.pendingMesh = &mesh;
+        }
+        appendInstance(gl.pendingInstances);
     }
     if (leavesAttributes && mesh.count > 0) {
         std::memcpy(gl.normal, mesh.lastNormal, sizeof gl.normal);
@@ -410,6 +599,7 @@ void drawMesh(const Mesh& mesh, bool leavesAttributes)
 
 void setCapability(GLenum cap, bool on)
 {
+    flushPending();
     switch (cap) {
     case GL_LIGHTING: gl.lighting = on; break;
     case GL_LIGHT0: gl.light.enabled = on; break;
@@ -442,13 +632,13 @@ void webGlStart()
     emscripten_glBindAttribLocation(program, NormalAttribute, "aNormal");
     emscripten_glBindAttribLocation(program, TexCoordAttribute, "aTexCoord");
     emscripten_glBindAttribLocation(program, ColourAttribute, "aColour");
+    emscripten_glBindAttribLocation(program, ModelviewAttribute, "aModelview");
+    emscripten_glBindAttribLocation(program, NormalMatrixAttribute, "aNormalMatrix");
     emscripten_glLinkProgram(program);
     emscripten_glUseProgram(program);
     gl.program = program;
     Uniforms& u = gl.u;
-    u.modelview = emscripten_glGetUniformLocation(program, "uModelview");
     u.projection = emscripten_glGetUniformLocation(program, "uProjection");
-    u.normalMatrix = emscripten_glGetUniformLocation(program, "uNormalMatrix");
     u.litOnCpu = emscripten_glGetUniformLocation(program, "uLitOnCpu");
     u.constantTexCoord = emscripten_glGetUniformLocation(program, "uConstantTexCoord");
     u.texCoord = emscripten_glGetUniformLocation(program, "uTexCoord");
@@ -462,21 +652,40 @@ void webGlStart()
     u.textured = emscripten_glGetUniformLocation(program, "uTextured");
     u.sampler = emscripten_glGetUniformLocation(program, "uSampler");
     emscripten_glUniform1i(u.sampler, 0);
-    for (GLuint a : {PositionAttribute, NormalAttribute, TexCoordAttribute, ColourAttribute}) {
+    for (GLuint a = PositionAttribute; a < NormalMatrixAttribute + 3; ++a) {
         emscripten_glEnableVertexAttribArray(a);
+        emscripten_glVertexAttribDivisorANGLE(a, a >= ModelviewAttribute ? 1 : 0);
     }
     emscripten_glGenBuffers(1, &gl.streamBuffer);
+    emscripten_glGenBuffers(1, &gl.instanceBuffer);
     // GL's initial light 0 is white; the game sets its colours.
     gl.light.ambient[0] = gl.light.ambient[1] = gl.light.ambient[2] = 0.0f;
+}
+
+void webGlFlush()
+{
+    flushPending();
 }
 
 extern "C" {
 
 // --- State -----------------------------------------------------------------------------
-void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { emscripten_glViewport(x, y, w, h); }
-void glClear(GLbitfield mask) { emscripten_glClear(mask); }
+void glViewport(GLint x, GLint y, GLsizei w, GLsizei h)
+{
+    flushPending();
+    emscripten_glViewport(x, y, w, h);
+}
+void glClear(GLbitfield mask)
+{
+    flushPending();
+    emscripten_glClear(mask);
+}
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { emscripten_glClearColor(r, g, b, a); }
-void glBlendFunc(GLenum s, GLenum d) { emscripten_glBlendFunc(s, d); }
+void glBlendFunc(GLenum s, GLenum d)
+{
+    flushPending();
+    emscripten_glBlendFunc(s, d);
+}
 void glShadeModel(GLenum) {}
 void glPixelStorei(GLenum name, GLint value) { emscripten_glPixelStorei(name, value); }
 
@@ -488,6 +697,7 @@ void glLightfv(GLenum light, GLenum name, const GLfloat* v)
     if (light != GL_LIGHT0) {
         return;
     }
+    flushPending();
     web::LightState& l = gl.light;
     switch (name) {
     case GL_AMBIENT: std::memcpy(l.ambient, v, sizeof l.ambient); break;
@@ -511,6 +721,7 @@ void glMaterialfv(GLenum face, GLenum name, const GLfloat* v)
     if (face != GL_FRONT && face != GL_FRONT_AND_BACK) {
         return;
     }
+    flushPending();
     web::MaterialState& m = gl.material;
     switch (name) {
     case GL_AMBIENT: std::memcpy(m.ambient, v, sizeof m.ambient); break;
@@ -529,6 +740,7 @@ void glMaterialfv(GLenum face, GLenum name, const GLfloat* v)
 // --- Textures under fixed ids ------------------------------------------------------------
 void glBindTexture(GLenum target, GLuint id)
 {
+    flushPending();
     TextureSlot& slot = gl.textures[id];
     if (slot.handle == 0) {
         emscripten_glGenTextures(1, &slot.handle);
@@ -544,12 +756,14 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei w, G
     static const GLenum byComponents[5] = {0, GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_RGB, GL_RGBA};
     const GLint internal = internalFormat >= 1 && internalFormat <= 4 ? static_cast<GLint>(byComponents[internalFormat])
                                                                       : internalFormat;
+    flushPending();
     gl.textures[gl.boundTexture].defined = true;
     emscripten_glTexImage2D(target, level, internal, w, h, border, format, type, pixels);
 }
 
 void glTexParameteri(GLenum target, GLenum name, GLint value)
 {
+    flushPending();
     emscripten_glTexParameteri(target, name, value == GL_CLAMP ? static_cast<GLint>(clampToEdge) : value);
 }
 void glTexParameterf(GLenum target, GLenum name, GLfloat value)
@@ -632,6 +846,7 @@ void glNormal3f(GLfloat x, GLfloat y, GLfloat z)
 }
 void glTexCoord2f(GLfloat s, GLfloat t)
 {
+    flushPending();  // a shape without texture coordinates takes the current one
     gl.texCoord[0] = s;
     gl.texCoord[1] = t;
 }

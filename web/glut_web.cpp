@@ -47,6 +47,7 @@ void frame()
     }
     window.redisplay = false;
     window.display();
+    webGlFlush();
 }
 
 void fireTimer(void* data)
@@ -144,7 +145,7 @@ void glutMouseFunc(void (*callback)(int, int, int, int)) { window.mouse = callba
 void glutPassiveMotionFunc(void (*callback)(int, int)) { window.passiveMotion = callback; }
 void glutKeyboardFunc(void (*callback)(unsigned char, int, int)) { window.keyboard = callback; }
 void glutPostRedisplay() { window.redisplay = true; }
-void glutSwapBuffers() {}
+void glutSwapBuffers() { webGlFlush(); }
 
 void glutTimerFunc(unsigned int ms, void (*callback)(int), int value)
 {

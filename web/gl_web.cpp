@@ -42,7 +42,6 @@ void emscripten_glGenBuffers(GLsizei, GLuint*);
 void emscripten_glDeleteBuffers(GLsizei, const GLuint*);
 void emscripten_glBindBuffer(GLenum, GLuint);
 void emscripten_glBufferData(GLenum, long, const void*, GLenum);
-void emscripten_glDrawArrays(GLenum, GLint, GLsizei);
 GLuint emscripten_glCreateShader(GLenum);
 void emscripten_glShaderSource(GLuint, GLsizei, const char* const*, const GLint*);
 void emscripten_glCompileShader(GLuint);
@@ -55,14 +54,12 @@ void emscripten_glLinkProgram(GLuint);
 void emscripten_glUseProgram(GLuint);
 GLint emscripten_glGetUniformLocation(GLuint, const char*);
 void emscripten_glUniformMatrix4fv(GLint, GLsizei, GLboolean, const GLfloat*);
-void emscripten_glUniformMatrix3fv(GLint, GLsizei, GLboolean, const GLfloat*);
 void emscripten_glUniform4fv(GLint, GLsizei, const GLfloat*);
 void emscripten_glUniform3fv(GLint, GLsizei, const GLfloat*);
 void emscripten_glUniform2fv(GLint, GLsizei, const GLfloat*);
 void emscripten_glUniform1f(GLint, GLfloat);
 void emscripten_glUniform1i(GLint, GLint);
 void emscripten_glEnableVertexAttribArray(GLuint);
-void emscripten_glDisableVertexAttribArray(GLuint);
 void emscripten_glVertexAttribPointer(GLuint, GLint, GLenum, GLboolean, GLsizei, const void*);
 void emscripten_glVertexAttribDivisorANGLE(GLuint, GLuint);
 void emscripten_glDrawArraysInstancedANGLE(GLenum, GLint, GLsizei, GLsizei);
@@ -435,7 +432,7 @@ void drawImmediate()
     drawInstances(lines ? GL_LINES : GL_TRIANGLES, static_cast<GLsizei>(data.size()), instance);
 }
 
-// --- Quadrics and solids: tessellated once, then one draw each ------------------------------
+// --- Quadrics and solids: tessellated once, kept in buffers --------------------------------
 enum ShapeKind { GluSphere, GluCylinder, GlutSphere, GlutCube };
 
 Mesh& meshFor(ShapeKind kind, double a, double b, double c, int slices, int stacks, bool textured)

@@ -68,9 +68,10 @@ install_npm() {
     command -v npm >/dev/null || install_packages npm
 }
 
-# build_web DIR: configures (once) and builds the browser version into DIR/site.
+# build_web DIR [cmake options...]: configures and builds the browser version into DIR/site.
 build_web() {
     local dir=$1
-    emcmake cmake -S "$ROOT/web" -B "$dir" -G Ninja >/dev/null
+    shift
+    emcmake cmake -S "$ROOT/web" -B "$dir" -G Ninja "$@" >/dev/null
     NODE_PATH=/usr/share/nodejs cmake --build "$dir"
 }

@@ -34,6 +34,17 @@ PACKAGE_PACKAGES=(
     file             # which CPack uses to find the binaries to hand to it
 )
 
+# What the browser build needs on top (./play --web), and its tests (./test).
+WEB_PACKAGES=(
+    emscripten       # the C++ compiler for the browser (it brings nodejs)
+    nodejs           # runs emscripten's tools, the page's server and the browser tests
+)
+WEB_TEST_PACKAGES=(
+    chromium         # the headless browser the browser tests drive
+    faketime         # the desktop run at a fixed second that the browser's picture is held to
+    imagemagick      # turns that desktop screenshot into a picture the browser tests read
+)
+
 install_packages() {
     local missing=() pkg
     for pkg in "$@"; do
@@ -57,4 +68,18 @@ build() {
     shift
     cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir"
+}
+
+# install_npm: npm, unless the installed nodejs brings its own (some do, and
+# then Debian's npm package cannot be installed beside it).
+install_npm() {
+    command -v npm >/dev/null || install_packages npm
+}
+
+# build_web DIR [cmake options...]: configures and builds the browser version into DIR/site.
+build_web() {
+    local dir=$1
+    shift
+    emcmake cmake -S "$ROOT/web" -B "$dir" -G Ninja "$@" >/dev/null
+    NODE_PATH=/usr/share/nodejs cmake --build "$dir"
 }

@@ -1,0 +1,79 @@
+// Shared by the browser tests and tools: the page's server (web/serve.js),
+// headless Chromium (Debian's) driven through puppeteer-core, and waits that
+// poll a condition under a generous bound.
+'use strict';
+
+const { serve } = require('../../../web/serve.js');
+
+// Headless Chromium with a fresh profile in profileDir.
+async function launch(profileDir) {
+  const puppeteer = require('puppeteer-core');
+  return puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      ...(process.env.FETCH_CHROMIUM_FLAGS ? process.env.FETCH_CHROMIUM_FLAGS.split(' ') : ['--enable-unsafe-swiftshader']),
+      `--user-data-dir=${profileDir}`],
+  });
+}
+
+// Opens the page at 1000 x 500 canvas size; collects console lines into page.lines.
+async function openGame(browser, url, { fixedTime } = {}) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1100, height: 900 });
+  page.lines = [];
+  page.on('console', (message) => page.lines.push(message.text()));
+  page.on('pageerror', (error) => page.lines.push(`page error: ${error.message}`));
+  if (fixedTime !== undefined) {
+    // The clock reads fixedTime (seconds since 1970) for the first ten seconds,
+    // while the page loads and the game plants its trees, then runs on.
+    await page.evaluateOnNewDocument((start) => {
+      const RealDate = Date;
+      const opened = RealDate.now();
+      const now = () => start * 1000 + Math.max(0, RealDate.now() - opened - 10000);
+      // eslint-disable-next-line no-global-assign
+      Date = class extends RealDate {
+        constructor(...args) { super(...(args.length ? args : [now()])); }
+        static now() { return now(); }
+      };
+    }, fixedTime);
+  }
+  await page.goto(url);
+  return page;
+}
+
+// Polls condition() every interval ms until it is truthy or seconds pass.
+async function waitFor(what, condition, seconds = 60, interval = 250) {
+  const end = Date.now() + seconds * 1000;
+  for (;;) {
+    const value = await condition();
+    if (value) return value;
+    if (Date.now() > end) throw new Error(`timed out after ${seconds} s waiting for ${what}`);
+    await new Promise((resolve) => setTimeout(resolve, interval));
+  }
+}
+
+// The canvas's pixels: { width, height, data } (RGBA rows, top row first).
+async function canvasPixels(page) {
+  const base64 = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const copy = document.createElement('canvas');
+    copy.width = canvas.width;
+    copy.height = canvas.height;
+    const context = copy.getContext('2d');
+    context.drawImage(canvas, 0, 0);
+    const bytes = context.getImageData(0, 0, copy.width, copy.height).data;
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(text);
+  });
+  return { width: 1000, height: 500, data: Buffer.from(base64, 'base64') };
+}
+
+// How many frames the game has drawn, counted by the page's animation frames.
+async function frameCount(page) {
+  return page.evaluate(() => (typeof Browser !== 'undefined' && Browser.mainLoop ? Browser.mainLoop.currentFrameNumber : 0));
+}
+
+module.exports = { serve, launch, openGame, waitFor, canvasPixels, frameCount };

@@ -1,0 +1,42 @@
+// GL's fixed-function lighting for one directional light and a viewer at
+// infinity, as the desktop computes it per vertex.
+#include "web.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace web {
+
+namespace {
+
+float clamp01(float x) { return std::min(1.0f, std::max(0.0f, x)); }
+
+}  // namespace
+
+void lightVertex(const LightState& light, const MaterialState& material, const float n[3], float rgba[4])
+{
+    // The half vector between the light and the eye, both at infinity (eye on +z).
+    float h[3] = {light.direction[0], light.direction[1], light.direction[2] + 1.0f};
+    const float hLength = std::sqrt(h[0] * h[0] + h[1] * h[1] + h[2] * h[2]);
+    if (hLength > 0.0f) {
+        h[0] /= hLength;
+        h[1] /= hLength;
+        h[2] /= hLength;
+    }
+    const float nDotL = n[0] * light.direction[0] + n[1] * light.direction[1] + n[2] * light.direction[2];
+    const float nDotH = n[0] * h[0] + n[1] * h[1] + n[2] * h[2];
+    const float diffuse = std::max(nDotL, 0.0f);
+    const float specular =
+        nDotL > 0.0f ? std::pow(std::max(nDotH, 0.0f), material.shininess) : 0.0f;
+    for (int c = 0; c < 3; ++c) {
+        float colour = material.emission[c] + light.sceneAmbient[c] * material.ambient[c];
+        if (light.enabled) {
+            colour += light.ambient[c] * material.ambient[c] + diffuse * light.diffuse[c] * material.diffuse[c] +
+                      specular * light.specular[c] * material.specular[c];
+        }
+        rgba[c] = clamp01(colour);
+    }
+    rgba[3] = clamp01(material.diffuse[3]);
+}
+
+}  // namespace web

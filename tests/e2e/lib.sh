@@ -264,6 +264,25 @@ meter_reaches() {
     holds "$(mean_colour "$1" 872 "$row" 6 4 | awk '{print $3}')" '<' 70
 }
 
+# meter_level SHOT: the meter's level in the screenshot, to within 0.005.
+meter_level() {
+    local low=0 high=1 mid i
+    for ((i = 0; i < 8; ++i)); do
+        mid=$(awk -v a="$low" -v b="$high" 'BEGIN { print (a + b) / 2 }')
+        if meter_reaches "$1" "$mid"; then low=$mid; else high=$mid; fi
+    done
+    echo "$low"
+}
+
+# meter_moved_by LEVEL DELTA: the meter now stands DELTA or more away from
+# LEVEL, so at least DELTA / 0.005 frames have been drawn since it stood there
+# (it moves 0.005 a frame and turns at 0 and 1). Aiming mode only.
+meter_moved_by() {
+    local shot
+    shot=$(screenshot) || return 1
+    holds "$(awk -v a="$(meter_level "$shot")" -v b="$1" 'BEGIN { d = a - b; print d < 0 ? -d : d }')" '>=' "$2"
+}
+
 # settled: 48 frames have been drawn since the start (the meter, which rises
 # by 0.005 a frame, stands at 0.24 or more). A tree planted within the dog's
 # reach of home is knocked over in the first frame and has fallen by then.

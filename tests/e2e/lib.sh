@@ -167,9 +167,10 @@ wait_for() {
 }
 
 # start_xvfb: a private X server on a free display (Xvfb picks it and reports
-# it on a descriptor); sets DISPLAY. A server that reports its display but then
-# does not take clients (seen when other suites start and stop their own Xvfb
-# at the same moment) is replaced, up to three times.
+# it on a descriptor); sets DISPLAY. The server must not reset when its last
+# client leaves (-noreset): a game started while it resets, as after an earlier
+# game or a probe has gone, fails to open the display now and then. A server
+# that reports its display but takes no client is replaced, up to three times.
 start_xvfb() {
     local attempt
     for attempt in 1 2 3; do
@@ -188,7 +189,7 @@ start_xvfb() {
 launch_xvfb() {
     local displayFile=$E2E_WORK/xvfb.display
     : >"$displayFile"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp \
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp -noreset \
         3>"$displayFile" >"$E2E_WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     local deadline=$((SECONDS + 60))

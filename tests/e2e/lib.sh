@@ -40,7 +40,8 @@ WAIT_COUNT=0
 E2E_WORK_MADE=0   # 1 once this run has made its work folder
 WAIT_INTERVAL=0.5
 # Every wait ends by this many seconds after the start, so that a test fails
-# on its own, cleaning up, before ctest's timeout of 300 s.
+# on its own, cleaning up, before ctest's timeout of 300 s. (A test that ctest
+# gives longer raises it after sourcing this file.)
 E2E_BUDGET=270
 
 # --- reporting -------------------------------------------------------------------

@@ -1,13 +1,16 @@
 # A whole session as a player plays it: wait for the meter, click to throw,
 # watch the dog fetch the bone and come home; run through the furs with 't';
-# 'm' and walk into the house until it blows up; 'r' puts the house and the
-# camera back; 'm' returns to aiming; 'q' ends the game with exit code 0 and no
-# output beyond the twelve start-up lines. Run under the sanitizer build, it
-# also checks that no sanitizer reported anything.
+# 'm' and walk into the house and beyond; 'm' home, where the house is gone;
+# 'm' and 'r' put the house back; 'm' returns to aiming; 'q' ends the game with
+# exit code 0 and no output beyond the twelve start-up lines. Run under the
+# sanitizer build, it also checks that no sanitizer reported anything.
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/session_lib.sh"
 
 use_sanitizer_options
+# The throw, the walk beyond the world and the waits for whole frames take
+# minutes on a busy machine; ctest gives this test 600 s.
+E2E_BUDGET=570
 
 # Below the horizon, beside the dog and clear of the meter: scenery that stays
 # put while nothing moves (above the horizon the sky turns by itself). The
@@ -93,6 +96,13 @@ dog_home_still() {
         colour_near "$(mean_colour "$first" $DOG_LEGS)" "$(mean_colour "$second" $DOG_LEGS)" 6
 }
 wait_for 150 "the dog back home and at rest" dog_home_still
+# A tree that the dog knocked over near home may still burst over it: the
+# sphere lasts 37 frames, and when the display draws only a few frames a
+# second it hardly changes within the second that the check above watches.
+# The home picture that the furs are compared with comes 40 frames later.
+arrived=$(meter_level "$E2E_WORK/latest.xwd")
+wait_for 120 "40 frames more at home (the meter moved by 0.2)" meter_moved_by "$arrived" 0.2
+wait_for 60 "the dog still at rest" dog_home_still
 home=$(screenshot home)
 expect "bone-coloured pixels in the sky once the dog is home" "$(share_of "$home" $SKY_LEFT "$BONE_PIXEL")" '<' 0.0002
 
@@ -126,15 +136,16 @@ point 500 250   # the pointer rests in the dead zone until the walk starts
 press m
 wait_for 60 "the meter hidden in free walk" meter_changed_from "$rest"
 
+# Through the house and on beyond the world; then 'm' home, where the house is
+# gone, and 'm' again into free walk.
 walk_into_house
 point 500 250   # stop walking
-if [ "$BLAST_SEEN" -eq 1 ]; then
-    # The translucent sphere's fiery picture tints the blue sky red.
-    expect "share of reddish pixels in the sky band while the blast fills the view" \
-        "$(share_of "$E2E_WORK/blast.xwd" $SKY_BAND 'r>b')" '>' 0.2
-else
-    note "the dog walked beyond the world before a screenshot caught the blast"
-fi
+press m
+wait_for 60 "the camera and the dog home after 'm'" home_view_as "$rest"
+wait_for 120 "the house gone" house_gone
+noHouse=$(screenshot house_gone)
+press m
+wait_for 60 "the meter hidden in free walk again" meter_changed_from "$noHouse"
 
 # --- 5. 'r' in free walk: everything back, the walk goes on from home ---------------
 

@@ -276,6 +276,40 @@ TEST(FreeWalk, ZeroSteeringStandsStillAndStopsTheLegs)
     }
 }
 
+// The end-to-end tests walk into the house with the pointer at (575, 25) and go
+// home only once the clear white shows where the sky was. That is sound while
+// this walk reaches the house's hit box, and its blast ends, well before the
+// eye leaves the sky's sphere.
+TEST(FreeWalk, TheWalkIntoTheHouseOutlastsTheBlastBeforeLeavingTheSky)
+{
+    freshState();
+    app.windowWidth = 1000;
+    app.windowHeight = 500;
+    game.freeWalk = 1;
+    passiveMotion(575, 25);
+
+    const float skyRadius = std::sqrt(static_cast<float>(worldHalfSizeX * worldHalfSizeX +
+                                                         worldHalfSizeZ * worldHalfSizeZ));
+    int hitFrame = 0, destroyedFrame = 0, outOfSkyFrame = 0;
+    for (int frame = 1; frame <= 400 && outOfSkyFrame == 0; ++frame) {
+        freeWalkStep();
+        stepHouse();
+        // The world is drawn 10 further along -z than the camera's coordinates say.
+        const double eyeX = game.cameraEyeX, eyeY = game.cameraEyeY, eyeZ = game.cameraEyeZ + 10.0;
+        hitFrame = hitFrame == 0 && game.houseHit == 1 ? frame : hitFrame;
+        destroyedFrame = destroyedFrame == 0 && game.houseDestroyed == 1 ? frame : destroyedFrame;
+        outOfSkyFrame = std::sqrt(eyeX * eyeX + eyeY * eyeY + eyeZ * eyeZ) > skyRadius ? frame : 0;
+    }
+    EXPECT_NEAR(game.dogHeading, 161.4, 0.1);
+    struct Milestone { const char* what; int frame; int earliest; int latest; };
+    for (const Milestone& m : {Milestone{"the dog enters the house's hit box", hitFrame, 20, 30},
+                               Milestone{"the blast ends", destroyedFrame, hitFrame + 59, hitFrame + 59},
+                               Milestone{"the eye leaves the sky", outOfSkyFrame, destroyedFrame + 80, 220}}) {
+        EXPECT_TRUE(m.frame >= m.earliest && m.frame <= m.latest)
+            << m.what << " on frame " << m.frame << ", wanted " << m.earliest << " to " << m.latest;
+    }
+}
+
 TEST(Meter, LevelSweepsAndTurnsOnReachingEitherEnd)
 {
     freshState();

@@ -115,16 +115,6 @@ dog_away() {
     holds "$(share_of "$shot" $DOG_LEGS "$GREEN_PIXEL")" '>' 0.95
 }
 
-# Back home at rest: the dog stands where it stood, and stays still there.
-dog_home_still() {
-    local first second
-    first=$(screenshot first) || return 1
-    holds "$(share_of "$first" $DOG_STAND "$GREEN_PIXEL")" '<' 0.4 || return 1
-    sleep 1
-    second=$(screenshot) || return 1
-    holds "$(changed_share "$first" "$second" $DOG_STAND 40)" '<' 0.1
-}
-
 fps=$(frames_per_second)
 rate=$(awk -v f="$fps" -v t="$TARGET_FPS" 'BEGIN { r = f / t; printf "%.3f", (r >= 0.8 ? 1 : r) }')
 note "the game draws $fps frames a second: its clock runs at $rate times the real speed"

@@ -447,6 +447,17 @@ beyond_the_world() {
     holds "$(share_of "$shot" $SKY_BAND "$WHITE_PIXEL")" '>' 0.5
 }
 
+# dog_home_still: back home at rest after a throw: the dog stands where it
+# stood, and stays still there for a second.
+dog_home_still() {
+    local first second
+    first=$(screenshot first) || return 1
+    holds "$(share_of "$first" $DOG_STAND "$GREEN_PIXEL")" '<' 0.4 || return 1
+    sleep 1
+    second=$(screenshot) || return 1
+    holds "$(changed_share "$first" "$second" $DOG_STAND 40)" '<' 0.1
+}
+
 # home_view_as REF: the camera and the dog are home: the ground in front as in
 # the screenshot REF (taken at home) and the dog standing at home.
 home_view_as() {

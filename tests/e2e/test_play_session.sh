@@ -86,7 +86,7 @@ screenshot fetching >/dev/null
 # keep the pose of its last stride: the gait is not reset at rest. The fur's
 # fine grain shimmers from frame to frame as the dog breathes, so the legs are
 # compared by their mean colour, not pixel by pixel.)
-dog_home_still() {
+dog_home_resting() {
     local first second
     first=$(screenshot first) || return 1
     holds "$(share_of "$first" $DOG_STAND "$GREEN_PIXEL")" '<' 0.4 || return 1
@@ -95,14 +95,14 @@ dog_home_still() {
     holds "$(share_of "$second" $DOG_STAND "$GREEN_PIXEL")" '<' 0.4 &&
         colour_near "$(mean_colour "$first" $DOG_LEGS)" "$(mean_colour "$second" $DOG_LEGS)" 6
 }
-wait_for 150 "the dog back home and at rest" dog_home_still
+wait_for 150 "the dog back home and at rest" dog_home_resting
 # A tree that the dog knocked over near home may still burst over it: the
 # sphere lasts 37 frames, and when the display draws only a few frames a
 # second it hardly changes within the second that the check above watches.
 # The home picture that the furs are compared with comes 40 frames later.
 arrived=$(meter_level "$E2E_WORK/latest.xwd")
 wait_for 120 "40 frames more at home (the meter moved by 0.2)" meter_moved_by "$arrived" 0.2
-wait_for 60 "the dog still at rest" dog_home_still
+wait_for 60 "the dog still at rest" dog_home_resting
 home=$(screenshot home)
 expect "bone-coloured pixels in the sky once the dog is home" "$(share_of "$home" $SKY_LEFT "$BONE_PIXEL")" '<' 0.0002
 

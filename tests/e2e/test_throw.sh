@@ -44,15 +44,6 @@ left=$(changed_share "$rest" "$E2E_WORK/latest.xwd" $LEFT_PLACE 40)
 expect "changed share of the mirror place right of home, against the left" \
     "$(changed_share "$rest" "$E2E_WORK/latest.xwd" $RIGHT_PLACE 40)" '<' "$left"
 
-# Back home at rest: the dog stands where it stood, and stays still there.
-dog_home_still() {
-    local first second
-    first=$(screenshot first) || return 1
-    holds "$(share_of "$first" $DOG_STAND "$GREEN_PIXEL")" '<' 0.4 || return 1
-    sleep 1
-    second=$(screenshot) || return 1
-    holds "$(changed_share "$first" "$second" $DOG_STAND 40)" '<' 0.1
-}
 wait_for 150 "the dog back home and at rest" dog_home_still
 game_ended && fail "the game ended: the 'q' pressed during the throw was heard"
 note "the game still runs"

@@ -12,10 +12,9 @@ BUILD=$(realpath "${1:-$ROOT/build}")
 DOCS=$ROOT/docs
 
 # ImageMagick turns the window dumps into PNGs.
+source "$ROOT/scripts/setup.sh"
+install_packages xvfb xdotool x11-apps imagemagick
 CONVERT=/usr/bin/convert
-if [ ! -x "$CONVERT" ]; then
-    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq imagemagick
-fi
 cmake --build "$BUILD" --target fetch images e2e_tool >/dev/null
 
 WORK=$(mktemp -d)

@@ -42,7 +42,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # A private X server on a display it picks itself and reports on descriptor 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp \
+Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp -noreset \
     3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 XVFB_PID=$!
 for _ in $(seq 600); do

@@ -21,9 +21,12 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
 XVFB_PID=$!
-until grep -q '^[0-9]' "$WORK/display" 2>/dev/null; do sleep 0.1; done
+until grep -q '^[0-9]' "$WORK/display" 2>/dev/null; do
+    kill -0 "$XVFB_PID" 2>/dev/null || { echo "web_frame_time: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
 
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 for round in 1 2 3; do

@@ -5,29 +5,14 @@
 //   NODE_PATH=build-web/node/node_modules node tools/make_web_screenshots.js SITE_DIR STAMP PAGE.png CANVAS.png
 'use strict';
 
-const fs = require('fs');
-const os = require('os');
-const path = require('path');
 const lib = require('../tests/web/browser/lib.js');
 
-(async () => {
-  const [site, stamp, pageFile, canvasFile] = process.argv.slice(2);
-  const { server, url } = await lib.serve(site);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'fetch-screenshots-'));
-  const browser = await lib.launch(profile);
-  try {
-    const page = await lib.openGame(browser, url, { fixedTime: Number(stamp) });
-    await page.setViewport({ width: 1040, height: 820 });
-    await lib.waitFor('60 frames', async () => (await lib.frameCount(page)) >= 60, 300);
-    const box = await (await page.$('#canvas')).boundingBox();
-    await page.screenshot({ path: canvasFile, clip: { x: box.x + 1, y: box.y + 1, width: 1000, height: 500 } });
-    await page.screenshot({ path: pageFile });
-  } finally {
-    await browser.close();
-    server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
-  }
-})().catch((error) => {
-  console.error(error);
-  process.exit(1);
+const [site, stamp, pageFile, canvasFile] = process.argv.slice(2);
+lib.runTool(site, 'screenshots', async (browser, url) => {
+  const page = await lib.openGame(browser, url, { fixedTime: Number(stamp) });
+  await page.setViewport({ width: 1040, height: 820 });
+  await lib.waitFor('60 frames', async () => (await lib.frameCount(page)) >= 60, 300);
+  const box = await (await page.$('#canvas')).boundingBox();
+  await page.screenshot({ path: canvasFile, clip: { x: box.x + 1, y: box.y + 1, width: 1000, height: 500 } });
+  await page.screenshot({ path: pageFile });
 });

@@ -6,34 +6,19 @@
 //   NODE_PATH=build-web/node/node_modules node tools/web_frame_time.js SITE_DIR [SECONDS]
 'use strict';
 
-const fs = require('fs');
-const os = require('os');
-const path = require('path');
 const lib = require('../tests/web/browser/lib.js');
 
-(async () => {
-  const [site, secondsText] = process.argv.slice(2);
-  const seconds = Number(secondsText || 10);
-  const { server, url } = await lib.serve(site);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'fetch-frame-time-'));
-  const browser = await lib.launch(profile);
-  try {
-    const page = await lib.openGame(browser, url);
-    await lib.waitFor('60 frames', async () => (await lib.frameCount(page)) >= 60, 300);
-    const before = { frames: await lib.frameCount(page), metrics: await page.metrics(), time: Date.now() };
-    await new Promise((resolve) => setTimeout(resolve, seconds * 1000));
-    const after = { frames: await lib.frameCount(page), metrics: await page.metrics(), time: Date.now() };
-    const frames = after.frames - before.frames;
-    const msPerFrame = (after.time - before.time) / frames;
-    const scriptMs = ((after.metrics.ScriptDuration - before.metrics.ScriptDuration) * 1000) / frames;
-    console.log(`web rest: ${msPerFrame.toFixed(1)} ms/frame (${(1000 / msPerFrame).toFixed(1)} fps) over ${frames} frames; ` +
-      `page script ${scriptMs.toFixed(1)} ms/frame (${((100 * scriptMs) / msPerFrame).toFixed(0)} %)`);
-  } finally {
-    await browser.close();
-    server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
-  }
-})().catch((error) => {
-  console.error(error);
-  process.exit(1);
+const [site, secondsText] = process.argv.slice(2);
+const seconds = Number(secondsText || 10);
+lib.runTool(site, 'frame-time', async (browser, url) => {
+  const page = await lib.openGame(browser, url);
+  await lib.waitFor('60 frames', async () => (await lib.frameCount(page)) >= 60, 300);
+  const before = { frames: await lib.frameCount(page), metrics: await page.metrics(), time: Date.now() };
+  await new Promise((resolve) => setTimeout(resolve, seconds * 1000));
+  const after = { frames: await lib.frameCount(page), metrics: await page.metrics(), time: Date.now() };
+  const frames = after.frames - before.frames;
+  const msPerFrame = (after.time - before.time) / frames;
+  const scriptMs = ((after.metrics.ScriptDuration - before.metrics.ScriptDuration) * 1000) / frames;
+  console.log(`web rest: ${msPerFrame.toFixed(1)} ms/frame (${(1000 / msPerFrame).toFixed(1)} fps) over ${frames} frames; ` +
+    `page script ${scriptMs.toFixed(1)} ms/frame (${((100 * scriptMs) / msPerFrame).toFixed(0)} %)`);
 });

@@ -76,4 +76,28 @@ async function frameCount(page) {
   return page.evaluate(() => (typeof Browser !== 'undefined' && Browser.mainLoop ? Browser.mainLoop.currentFrameNumber : 0));
 }
 
-module.exports = { serve, launch, openGame, waitFor, canvasPixels, frameCount };
+// runTool(site, name, body): for the tools: serves site, starts Chromium with a
+// fresh profile, awaits body(browser, url), then cleans up; any error is
+// printed and ends the process with 1.
+function runTool(site, name, body) {
+  const fs = require('fs');
+  const os = require('os');
+  const path = require('path');
+  (async () => {
+    const { server, url } = await serve(site);
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), `fetch-${name}-`));
+    const browser = await launch(profile);
+    try {
+      await body(browser, url);
+    } finally {
+      await browser.close();
+      server.close();
+      fs.rmSync(profile, { recursive: true, force: true });
+    }
+  })().catch((error) => {
+    console.error(error);
+    process.exit(1);
+  });
+}
+
+module.exports = { serve, launch, openGame, waitFor, canvasPixels, frameCount, runTool };

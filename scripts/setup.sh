@@ -26,6 +26,7 @@ TEST_PACKAGES=(
     libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang
     desktop-file-utils # desktop-file-validate, for the package's menu entry
     appstream        # appstreamcli, for the package's metainfo
+    jq               # reads the shared tables (the images, the screen regions) in the shell harness
 )
 
 # What making the Debian package needs on top of building.

@@ -1,6 +1,7 @@
 // make_textures: draws the game's twelve pictures (five dog furs, brick, leaves,
 // bark, sky, explosion, car and a blank white) and writes them as uncompressed
-// 24-bit BMP files into the folder given on the command line.
+// 24-bit BMP files, named as the game's image table says, into the folder given
+// on the command line.
 //
 // Every picture is procedural: a small integer generator and hash-based value
 // noise, seeded per picture, so each run writes the same bytes. The game tints
@@ -17,6 +18,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "textures/images.h"
 
 namespace {
 
@@ -437,20 +440,28 @@ void drawBlank(Canvas& canvas) {
 
 // ---------------------------------------------------------------- output
 
-struct Output {
-    const char* fileName;
+// How each image of the game's table is drawn, by its texture id.
+struct Drawing {
+    int texture;
     int size;  // width and height, a power of two
     void (*draw)(Canvas&);
 };
 
-const Output outputs[] = {
-    {"dog1.bmp", 256, drawGoldenFur},       {"dog2.bmp", 256, drawPatchedFur},
-    {"dog3.bmp", 256, drawSpottedFur},      {"dog4.bmp", 256, drawBrindleFur},
-    {"dog5.bmp", 256, drawCurlyFur},        {"brick1.bmp", 256, drawBrick},
-    {"leaf1.bmp", 256, drawLeaves},         {"bark1.bmp", 256, drawBark},
-    {"cloud1.bmp", 256, drawSky},           {"explosion.bmp", 256, drawExplosion},
-    {"car.bmp", 256, drawCar},              {"blank.bmp", 16, drawBlank},
+const Drawing drawings[] = {
+    {dog1Texture, 256, drawGoldenFur},   {dog2Texture, 256, drawPatchedFur},
+    {dog3Texture, 256, drawSpottedFur},  {dog4Texture, 256, drawBrindleFur},
+    {dog5Texture, 256, drawCurlyFur},    {brickTexture, 256, drawBrick},
+    {leafTexture, 256, drawLeaves},      {barkTexture, 256, drawBark},
+    {cloudTexture, 256, drawSky},        {explosionTexture, 256, drawExplosion},
+    {carTexture, 256, drawCar},          {blankTexture, 16, drawBlank},
 };
+
+const Drawing* drawingFor(unsigned int texture) {
+    for (const Drawing& drawing : drawings) {
+        if (static_cast<unsigned int>(drawing.texture) == texture) return &drawing;
+    }
+    return nullptr;
+}
 
 void putLittleEndian(std::vector<unsigned char>& bytes, std::uint32_t value, int count) {
     for (int i = 0; i < count; ++i) bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
@@ -506,12 +517,17 @@ int main(int argc, char** argv) {
                              "usage: make_textures DIR\n");
         return 2;
     }
-    for (const Output& output : outputs) {
+    for (const TextureFile& file : textureFiles) {
+        const Drawing* drawing = drawingFor(file.id);
+        if (drawing == nullptr) {
+            std::fprintf(stderr, "make_textures: no drawing for %s (texture %u)\n", file.fileName, file.id);
+            return 1;
+        }
         Canvas canvas;
-        canvas.size = output.size;
-        canvas.pixels.assign(static_cast<std::size_t>(output.size) * output.size, Colour{});
-        output.draw(canvas);
-        const std::string path = std::string(argv[1]) + "/" + output.fileName;
+        canvas.size = drawing->size;
+        canvas.pixels.assign(static_cast<std::size_t>(drawing->size) * drawing->size, Colour{});
+        drawing->draw(canvas);
+        const std::string path = std::string(argv[1]) + "/" + file.fileName;
         errno = 0;
         if (!writeBmp(path, canvas)) {
             const char* reason = errno != 0 ? std::strerror(errno) : "write failed";

@@ -49,7 +49,7 @@ void explode()
     setMaterial(explosionMaterial(1.0f - flung / 10.0f));
     glPushMatrix();
         glTranslatef(-3.0f, 0.5f, 2.0f);
-        bindTexture(sceneryTexture(ExplosionTexture));
+        bindTexture(sceneryTexture(explosionTexture));
         texturedSphere(flung * 3.0f / 10.0f);
         bindTexture(blankTexture);
     glPopMatrix();

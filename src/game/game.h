@@ -2,6 +2,7 @@
 // timed throw-and-fetch sequence with the blink timer, and the closing scene.
 #pragma once
 
+#include "textures/images.h"  // the texture ids: blankTexture, carTexture, ...
 #include "world/world.h"
 
 // The phases of one throw.
@@ -38,8 +39,6 @@ inline constexpr float blinkShortMs = 41.0f;
 inline constexpr float blinkLongMs = 833.0f;
 inline constexpr float houseX = 5.0f;
 inline constexpr float houseZ = -15.0f;
-inline constexpr int blankTexture = 20;
-inline constexpr int carTexture = 11;
 inline constexpr int worldHalfSizeX = 60;
 inline constexpr int worldHalfSizeZ = 60;
 

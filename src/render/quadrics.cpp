@@ -33,9 +33,9 @@ void cylinder(bool textured, float base, float top, float height, int slices, in
 
 }  // namespace
 
-int sceneryTexture(SceneryTexture picture)
+int sceneryTexture(int picture)
 {
-    return game.dogTextureCount + picture;
+    return game.dogTextureCount + (picture - furTextureFileCount);
 }
 
 void bindTexture(int id)

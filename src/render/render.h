@@ -35,16 +35,9 @@ void drawHouse();                // the brick house at (houseX, houseZ) and its 
 void drawTrees();
 
 // --- Shared by the drawing files ----------------------------------------------------------
-// The scenery pictures: each is loaded under dogTextureCount + its offset.
-enum SceneryTexture : int {
-    BrickTexture = 1,
-    LeafTexture = 2,
-    BarkTexture = 3,
-    CloudTexture = 4,
-    ExplosionTexture = 5,
-};
-// The texture id of a scenery picture, counted on from the current dogTextureCount.
-int sceneryTexture(SceneryTexture picture);
+// The texture id a scenery picture (brickTexture ... explosionTexture) is bound
+// under: its place after the furs, counted on from the current dogTextureCount.
+int sceneryTexture(int picture);
 // glBindTexture on GL_TEXTURE_2D.
 void bindTexture(int id);
 

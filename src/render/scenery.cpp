@@ -75,7 +75,7 @@ constexpr RoofBoard roofBoards[] = {{1.0f, 0.1f}, {-1.0f, 0.2f}};
 void drawGround()
 {
     setMaterial(grassMaterial);
-    bindTexture(sceneryTexture(BarkTexture));
+    bindTexture(sceneryTexture(barkTexture));
     drawPolygon(groundCorners);
 }
 
@@ -85,7 +85,7 @@ void drawSky()
     const float radius = std::sqrt(static_cast<float>(worldHalfSizeX * worldHalfSizeX +
                                                       worldHalfSizeZ * worldHalfSizeZ));
     glPushMatrix();
-        bindTexture(sceneryTexture(CloudTexture));
+        bindTexture(sceneryTexture(cloudTexture));
         setMaterial(brightMaterial);
         glRotatef(world.skyRotation + 90.0f, 0.0f, 1.0f, 0.0f);
         texturedSphere(radius, 50, 50);
@@ -99,7 +99,7 @@ void drawTree()
         // The crown: a ring of ten small spheres under one large one.
         glPushMatrix();
             glTranslatef(0.0f, 5.0f, 0.0f);
-            bindTexture(sceneryTexture(LeafTexture));
+            bindTexture(sceneryTexture(leafTexture));
             for (int i = 0; i < 10; ++i) {
                 glPushMatrix();
                     glRotatef(36.0f * static_cast<float>(i), 0.0f, 1.0f, 0.0f);
@@ -114,7 +114,7 @@ void drawTree()
         // The trunk, from the ground up to the crown.
         glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
         setMaterial(trunkMaterial);
-        bindTexture(sceneryTexture(BarkTexture));
+        bindTexture(sceneryTexture(barkTexture));
         texturedCylinder(0.5f, 0.5f, 5.0f);
     glPopMatrix();
     bindTexture(blankTexture);
@@ -134,7 +134,7 @@ void drawHouse()
     const bool hit = game.houseHit != 0;
     const float t = game.houseBlastTime;
     const float s = std::sqrt(12.5f);
-    const int brick = sceneryTexture(BrickTexture);
+    const int brick = sceneryTexture(brickTexture);
 
     glPushMatrix();
         glTranslatef(houseX, 2.5f, houseZ);
@@ -143,7 +143,7 @@ void drawHouse()
             const Material explosionHouse = explosionMaterial(1.0f - t / 30.0f);
             glPushMatrix();
                 setMaterial(explosionHouse);
-                bindTexture(sceneryTexture(ExplosionTexture));
+                bindTexture(sceneryTexture(explosionTexture));
                 texturedSphere(t / 2.2f + 2.0f);
                 bindTexture(blankTexture);
             glPopMatrix();

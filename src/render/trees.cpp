@@ -51,7 +51,7 @@ void drawTrees()
             if (object.knocked != 0 && object.tipAngle <= tipLimit) {
                 glPushMatrix();
                     glTranslatef(0.0f, 2.0f, 0.0f);
-                    bindTexture(sceneryTexture(ExplosionTexture));
+                    bindTexture(sceneryTexture(explosionTexture));
                     texturedSphere(object.tipAngle / 40.0f + 1.0f);
                     bindTexture(blankTexture);
                 glPopMatrix();

@@ -6,26 +6,16 @@
 #include <cstdio>
 #include <vector>
 
+// The table of images (generated from images.json): textureFiles, the texture
+// id constants (brickTexture, blankTexture, ...) and furTextureFileCount.
+#include "textures/images.h"
+
 // A decoded picture: width x height pixels, 3 bytes each in red, green, blue
 // order, rows tightly packed from the bottom of the picture up.
 struct Image {
     int width = 0;
     int height = 0;
     std::vector<unsigned char> data;
-};
-
-// One image file and the texture id it is loaded under.
-struct TextureFile {
-    unsigned int id;
-    const char* fileName;
-};
-
-// The twelve images, in loading order: five furs (1-5), then the scenery.
-inline constexpr int furTextureFileCount = 5;
-inline constexpr TextureFile textureFiles[] = {
-    {1, "dog1.bmp"},  {2, "dog2.bmp"},   {3, "dog3.bmp"},      {4, "dog4.bmp"},
-    {5, "dog5.bmp"},  {6, "brick1.bmp"}, {7, "leaf1.bmp"},     {8, "bark1.bmp"},
-    {9, "cloud1.bmp"}, {10, "explosion.bmp"}, {11, "car.bmp"}, {20, "blank.bmp"},
 };
 
 // Reads an uncompressed 24-bit BMP into image. Returns 1 on success; on failure

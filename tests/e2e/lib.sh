@@ -335,9 +335,10 @@ expect_output() {
     note "ok: the output is the expected $# lines"
 }
 
-# The twelve start-up lines, and the first N of them.
-IMAGES=(dog1.bmp dog2.bmp dog3.bmp dog4.bmp dog5.bmp brick1.bmp leaf1.bmp bark1.bmp
-        cloud1.bmp explosion.bmp car.bmp blank.bmp)
+# The twelve start-up lines, and the first N of them, from the game's image table.
+command -v jq >/dev/null || fail "jq is not installed (the ./test script installs it)"
+mapfile -t IMAGES < <(jq -r '.images[].file' "$(dirname "${BASH_SOURCE[0]}")/../../src/textures/images.json")
+[ ${#IMAGES[@]} -gt 0 ] || fail "cannot read the image table"
 load_lines() {
     local count=${1:-${#IMAGES[@]}} i
     for ((i = 0; i < count; ++i)); do

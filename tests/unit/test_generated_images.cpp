@@ -12,11 +12,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "textures/textures.h"
 
-const char* const imageFiles[] = {"dog1.bmp",  "dog2.bmp",  "dog3.bmp",      "dog4.bmp",
-                                  "dog5.bmp",  "brick1.bmp", "leaf1.bmp",    "bark1.bmp",
-                                  "cloud1.bmp", "explosion.bmp", "car.bmp", "blank.bmp"};
+namespace {
 
 std::vector<unsigned char> readFile(const std::string& name) {
     std::ifstream in(std::string(FETCH_RUN_DIR) + "/" + name, std::ios::binary);
@@ -55,9 +53,9 @@ Picture load(const std::string& name) {
 }  // namespace
 
 TEST(GeneratedImages, EveryFileIsAnUncompressed24BitBottomUpBmpWithPowerOfTwoSides) {
-    for (const char* name : imageFiles) {
-        SCOPED_TRACE(name);
-        const std::vector<unsigned char> bytes = readFile(name);
+    for (const TextureFile& file : textureFiles) {
+        SCOPED_TRACE(file.fileName);
+        const std::vector<unsigned char> bytes = readFile(file.fileName);
         ASSERT_GE(bytes.size(), 54u) << "missing or truncated";
         EXPECT_EQ(bytes[0], 'B');
         EXPECT_EQ(bytes[1], 'M');
@@ -76,9 +74,10 @@ TEST(GeneratedImages, EveryFileIsAnUncompressed24BitBottomUpBmpWithPowerOfTwoSid
 
 TEST(GeneratedImages, TheFiveFursHaveClearlyDifferentMeanColours) {
     std::vector<std::vector<double>> means;
-    for (int i = 1; i <= 5; ++i) {
-        const Picture fur = load("dog" + std::to_string(i) + ".bmp");
-        ASSERT_FALSE(fur.rgb.empty()) << "dog" << i;
+    ASSERT_EQ(furTextureFileCount, 5);
+    for (int i = 0; i < furTextureFileCount; ++i) {
+        const Picture fur = load(textureFiles[i].fileName);
+        ASSERT_FALSE(fur.rgb.empty()) << textureFiles[i].fileName;
         std::vector<double> mean(3, 0.0);
         for (std::size_t p = 0; p < fur.rgb.size(); ++p) mean[p % 3] += fur.rgb[p];
         for (double& channel : mean) channel /= fur.rgb.size() / 3.0;
@@ -88,7 +87,7 @@ TEST(GeneratedImages, TheFiveFursHaveClearlyDifferentMeanColours) {
         for (int b = a + 1; b < 5; ++b) {
             double distance = 0.0;
             for (int c = 0; c < 3; ++c) distance += std::abs(means[a][c] - means[b][c]);
-            EXPECT_GT(distance, 30.0) << "dog" << a + 1 << " and dog" << b + 1 << " look alike";
+            EXPECT_GT(distance, 30.0) << textureFiles[a].fileName << " and " << textureFiles[b].fileName << " look alike";
         }
     }
 }

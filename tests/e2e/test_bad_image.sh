@@ -1,5 +1,6 @@
 # A 32-bit image is refused with its message and exit code 1; the files after it
 # are not tried.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 "$E2E_TOOL" bmp "$E2E_GAME_DIR/brick1.bmp" 64 64 32

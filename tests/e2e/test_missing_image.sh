@@ -1,4 +1,5 @@
 # A missing image stops start-up at that file with its message and exit code 1.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 rm "$E2E_GAME_DIR/dog3.bmp"

@@ -29,7 +29,7 @@ function operand(text) {
   return (pixel) => channel(pixel) + offset;
 }
 
-// colourTest('g>r+10,g>b+10') -> (pixel) => boolean
+// colourTest('g>r+20,b<100') -> (pixel) => boolean
 function colourTest(text) {
   const terms = text.split(',').map((term) => {
     const compact = term.replace(/\s+/g, '');

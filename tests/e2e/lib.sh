@@ -45,6 +45,18 @@ load_lines() {
     done
 }
 
+# start_up_stops_at COUNT MESSAGE: the game, started, prints the first COUNT
+# load lines and MESSAGE, and ends with exit code 1.
+start_up_stops_at() {
+    start_xvfb
+    start_game
+    wait_for_exit 60
+    [ "$GAME_RC" -eq 1 ] || fail "exit code $GAME_RC, wanted 1"
+    local expected
+    mapfile -t expected < <(load_lines "$1")
+    expect_output "${expected[@]}" "$2"
+}
+
 # --- free walk and the house ------------------------------------------------------
 
 # meter_changed_from REF: the meter's place differs from the screenshot REF: the

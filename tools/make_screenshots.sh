@@ -44,8 +44,10 @@ click 300 250
 sleep 0.6
 save throw
 
-# The fetch takes about 200 ticks of 41 ms; 'm' is ignored until it is over.
-sleep 12
+# The fetch takes about 200 ticks of 41 ms, longer on a busy machine; 'm' is
+# ignored until it is over.
+wait_for 120 "the dog gone from home" dog_away
+wait_for 240 "the dog back home and at rest" dog_home_still
 press m
 point 250 40
 sleep 2.5

@@ -194,14 +194,14 @@ window_id() {
 first_frame_drawn() {
     local shot
     shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $WINDOW "$DRAWN_PIXEL")" '>' 0.5
+    holds "$(share_of "$shot" $WHOLE_WINDOW "$DRAWN_PIXEL")" '>' 0.5
 }
 
 # frame_changed_from REF: the window shows another frame than the screenshot REF.
 frame_changed_from() {
     local shot
     shot=$(screenshot) || return 1
-    holds "$(changed_share "$1" "$shot" $WINDOW 2)" '>' 0.0005
+    holds "$(changed_share "$1" "$shot" $WHOLE_WINDOW 2)" '>' 0.0005
 }
 
 # wait_for_window: waits for the game's window and its first two drawn frames,

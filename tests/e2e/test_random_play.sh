@@ -149,7 +149,7 @@ home_after_r() {
     local shot
     xdotool key r
     shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $WINDOW "$DRAWN_PIXEL")" '>' 0.9
+    holds "$(share_of "$shot" $WHOLE_WINDOW "$DRAWN_PIXEL")" '>' 0.9
 }
 wait_for 90 "the whole window drawn after 'r'" home_after_r
 screenshot after_play >/dev/null

@@ -11,5 +11,5 @@ sleep 3
 game_ended && fail "the game ended on its own"
 shot=$(screenshot running)
 expect "share of the window drawn (neither white nor black)" \
-    "$(share_of "$shot" $WINDOW "$DRAWN_PIXEL")" '>' 0.95
+    "$(share_of "$shot" $WHOLE_WINDOW "$DRAWN_PIXEL")" '>' 0.95
 expect_output "${expected[@]}"

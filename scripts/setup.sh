@@ -1,5 +1,9 @@
-# Shared set-up for ./play and ./test: installs the Debian packages that are
-# missing and builds the game. Source it; it defines install_packages and build.
+# Shared set-up for ./play, ./test and the tools: the Debian packages that
+# building, playing, testing, packaging and the browser version need (the
+# *_PACKAGES lists), and ROOT, the project's folder. Source it; it defines
+# install_packages (installs the packages of a list that are missing),
+# install_npm, build (the desktop game, its images and tests) and build_web
+# (the browser version).
 
 set -euo pipefail
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's moving picture, docs/fetch.gif: one throw and fetch, from
 # a moment before the click to the dog resting at home again, recorded from the
-# real game. The end-to-end harness (tests/e2e/lib.sh) starts the game under
-# Xvfb and plays it; ffmpeg records the window with its x11grab device and
+# real game. The harness (harness/game.sh) starts the game under Xvfb and
+# plays it; ffmpeg records the window with its x11grab device and
 # turns the recording into a looping GIF with one shared palette.
 #
 # The trees are planted from the clock's second at start-up, so the game runs
@@ -25,7 +25,7 @@
 # again.
 #
 # Usage: tools/make_animation.sh [BUILD_DIR]     (default: build)
-# Installs what it needs when missing: xvfb, xdotool, x11-apps, faketime, ffmpeg.
+# Installs what it needs when missing: xvfb, xdotool, x11-apps, jq, faketime, ffmpeg.
 set -euo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/setup.sh"
@@ -38,28 +38,15 @@ FPS=20                             # frames a second of the GIF: 5/100 s each
 LEAD=0.6                           # seconds of rest kept before the click
 CLICK_COLUMN=400                   # left of the centre: the bone flies to the left
 
-install_packages xvfb xdotool x11-apps faketime ffmpeg
+install_packages xvfb xdotool x11-apps jq faketime ffmpeg
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$BUILD" --target fetch images e2e_tool >/dev/null
 
 WORK=$(mktemp -d)
-source "$ROOT/tests/e2e/lib.sh" "$BUILD/run/fetch" "$BUILD/run" "$WORK" "$BUILD/tests/e2e_tool"
+source "$ROOT/harness/game.sh" "$BUILD/run/fetch" "$BUILD/run" "$WORK" "$BUILD/tests/e2e_tool"
 E2E_BUDGET=900   # no test runner's timeout to stay under; a slowed game takes longer
-GAME=$E2E_FETCH
-
-# use_clock RATE: from now on the harness starts the game under faketime, its
-# clock at FAKE_START and running at RATE times the real speed.
-use_clock() {
-    local wrapper=$E2E_WORK/fetch-at-fixed-time
-    {
-        echo '#!/bin/sh'
-        printf 'TZ=UTC exec faketime -f %q %q "$@"\n' "@$FAKE_START x$1" "$GAME"
-    } >"$wrapper"
-    chmod +x "$wrapper"
-    E2E_FETCH=$wrapper
-}
 
 # window_geometry: sets X, Y, WIDTH and HEIGHT to the window's place on the screen.
 window_geometry() {
@@ -76,15 +63,14 @@ frames_per_second() {
     awk -F, '!/^#/ { if ($6 != last) changes++; last = $6 } END { printf "%.1f", changes / 5 }' "$strip"
 }
 
-use_clock 1
+use_clock "$FAKE_START" 1
 start_scene
 
 # Record the window (no pointer drawn) losslessly until told to stop; the
 # recording ends by itself after fifteen minutes, or when Xvfb goes. Its progress
 # lines say how far it has got, which dates its start. It runs from here on, so
-# that the frames are counted with its load, and it keeps a client on the
-# display while the game restarts (Xvfb starts over when its last client
-# leaves, refusing connections meanwhile).
+# that the frames are counted with its load, and records on if the game is
+# restarted below with a slower clock.
 RECORDING=$E2E_WORK/recording.mkv
 PROGRESS=$E2E_WORK/recording.progress
 window_geometry
@@ -103,31 +89,19 @@ WAIT_INTERVAL=0.1
 wait_for 30 "the recording under way" recording
 WAIT_INTERVAL=0.5
 
-meter_middling() {
-    local shot
-    shot=$(screenshot) || return 1
-    meter_reaches "$shot" 0.15 && ! meter_reaches "$shot" 0.30
-}
-
-dog_away() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $DOG_LEGS "$GREEN_PIXEL")" '>' 0.95
-}
-
 fps=$(frames_per_second)
 rate=$(awk -v f="$fps" -v t="$TARGET_FPS" 'BEGIN { r = f / t; printf "%.3f", (r >= 0.8 ? 1 : r) }')
 note "the game draws $fps frames a second: its clock runs at $rate times the real speed"
 if [ "$rate" != "1" ]; then
     press q
     wait_for_exit 60
-    use_clock "$rate"
+    use_clock "$FAKE_START" "$rate"
     start_game
     wait_for_window
     wait_for 300 "the start-up settled (the meter at 0.24)" settled
 fi
 
-wait_for 300 "the meter between 0.15 and 0.30" meter_middling
+wait_for 300 "the meter between 0.15 and 0.30" meter_between 0.15 0.30
 clickTime=$EPOCHREALTIME
 click "$CLICK_COLUMN" 250
 WAIT_INTERVAL=1   # fewer screenshots, more frames for the game

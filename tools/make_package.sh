@@ -3,6 +3,7 @@
 # game and its images in Release (without the tests and the benchmark) in
 # build-package/, and writes build-package/fetch_<version>_<architecture>.deb.
 # Usage: tools/make_package.sh
+set -euo pipefail
 source "$(dirname "$0")/../scripts/setup.sh"
 
 install_packages "${PLAY_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"

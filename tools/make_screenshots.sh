@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the README's screenshots: plays the game under Xvfb with the end-to-end
-# harness (tests/e2e/lib.sh) and saves PNGs in docs/. The trees stand where the
+# Makes the README's screenshots: plays the game under Xvfb with the harness
+# (harness/game.sh) and saves PNGs in docs/. The trees stand where the
 # clock's seed puts them, so each run gives other pictures; run it again if a
 # tree hides the view.
 #
@@ -13,12 +13,12 @@ DOCS=$ROOT/docs
 
 # ImageMagick turns the window dumps into PNGs.
 source "$ROOT/scripts/setup.sh"
-install_packages xvfb xdotool x11-apps imagemagick
+install_packages xvfb xdotool x11-apps jq imagemagick
 CONVERT=/usr/bin/convert
 cmake --build "$BUILD" --target fetch images e2e_tool >/dev/null
 
 WORK=$(mktemp -d)
-source "$ROOT/tests/e2e/lib.sh" "$BUILD/run/fetch" "$BUILD/run" "$WORK" "$BUILD/tests/e2e_tool"
+source "$ROOT/harness/game.sh" "$BUILD/run/fetch" "$BUILD/run" "$WORK" "$BUILD/tests/e2e_tool"
 mkdir -p "$DOCS"
 
 # save NAME: the window as docs/NAME.png.
@@ -44,8 +44,10 @@ click 300 250
 sleep 0.6
 save throw
 
-# The fetch takes about 200 ticks of 41 ms; 'm' is ignored until it is over.
-sleep 12
+# The fetch takes about 200 ticks of 41 ms, longer on a busy machine; 'm' is
+# ignored until it is over.
+wait_for 120 "the dog gone from home" dog_away
+wait_for 240 "the dog back home and at rest" dog_home_still
 press m
 point 250 40
 sleep 2.5

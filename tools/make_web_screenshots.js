@@ -5,7 +5,7 @@
 //   NODE_PATH=build-web/node/node_modules node tools/make_web_screenshots.js SITE_DIR STAMP PAGE.png CANVAS.png
 'use strict';
 
-const lib = require('../tests/web/browser/lib.js');
+const lib = require('../harness/browser.js');
 
 const [site, stamp, pageFile, canvasFile] = process.argv.slice(2);
 lib.runTool(site, 'screenshots', async (browser, url) => {

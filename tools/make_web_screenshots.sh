@@ -4,7 +4,9 @@
 # second, the desktop's above (docs/web-beside-desktop.png).
 #
 # Usage: tools/make_web_screenshots.sh [DESKTOP_BUILD] [WEB_BUILD]   (default build, build-web)
-# Needs both builds and the browser tests' tools (./test makes and installs them).
+# Needs both builds, Xvfb, xdotool, jq, faketime, imagemagick and Chromium (./test
+# makes and installs them); installs puppeteer-core into the browser build when
+# missing.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 DESKTOP=$(realpath "${1:-$ROOT/build}")
@@ -13,7 +15,8 @@ STAMP=1765108800
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
-bash "$ROOT/tests/web/desktop_reference.sh" "$DESKTOP/run/fetch" "$DESKTOP/run" "$WORK/desktop" \
+bash "$ROOT/harness/install_puppeteer.sh" "$WEB"
+bash "$ROOT/harness/desktop_reference.sh" "$DESKTOP/run/fetch" "$DESKTOP/run" "$WORK/desktop" \
     "$DESKTOP/tests/e2e_tool" "$STAMP" "$WORK/desktop.ppm"
 NODE_PATH=$WEB/node/node_modules node "$ROOT/tools/make_web_screenshots.js" "$WEB/site" "$STAMP" \
     "$ROOT/docs/web-page.png" "$WORK/browser.png"

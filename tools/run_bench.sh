@@ -15,48 +15,28 @@
 #
 # Usage: tools/run_bench.sh [BUILD_DIR]     (default: build, next to this folder)
 #   FRAMES=N   timed frames per scene for the real build (default 30)
-# Installs nothing: ./test installs Xvfb. The figures depend on the machine and
-# on what else runs on it; the load average is printed with them.
+# Installs nothing: ./test installs Xvfb and xdotool, with which
+# harness/with_xvfb.sh starts the private X server. The figures depend on the
+# machine and on what else runs on it; the load average is printed with them.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${1:-$ROOT/build}
 FRAMES=${FRAMES:-30}
 
-command -v Xvfb >/dev/null || { echo "run_bench: Xvfb is not installed (./test installs it)" >&2; exit 1; }
 
 echo "== Building the benchmark in $BUILD"
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFETCH_BENCH=ON >/dev/null
 cmake --build "$BUILD" --target frame_bench frame_bench_null images >/dev/null
 
 WORK=$(mktemp -d)
-XVFB_PID=""
-cleanup() {
-    if [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-    fi
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-# A private X server on a display it picks itself and reports on descriptor 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp -noreset \
-    3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 600); do
-    grep -q '^[0-9][0-9]*$' "$WORK/display" && break
-    kill -0 "$XVFB_PID" 2>/dev/null || { echo "run_bench: Xvfb did not start:" >&2; cat "$WORK/xvfb.log" >&2; exit 1; }
-    sleep 0.1
-done
-grep -q '^[0-9][0-9]*$' "$WORK/display" || { echo "run_bench: Xvfb reported no display" >&2; exit 1; }
+trap 'rm -rf "$WORK"' EXIT
 
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "== The game's own code (no-op GL)"
 "$BUILD/frame_bench_null" --run-dir "$BUILD/run" | grep -v '^trying to load ' | tee "$WORK/null.txt"
 echo "== Real GL on Xvfb, $FRAMES timed frames per scene"
-DISPLAY=":$(cat "$WORK/display")" "$BUILD/frame_bench" --run-dir "$BUILD/run" --frames "$FRAMES" |
+"$ROOT/harness/with_xvfb.sh" "$BUILD/frame_bench" --run-dir "$BUILD/run" --frames "$FRAMES" |
     grep -v '^trying to load ' | tee "$WORK/real.txt"
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 

@@ -6,7 +6,7 @@
 //   NODE_PATH=build-web/node/node_modules node tools/web_frame_time.js SITE_DIR [SECONDS]
 'use strict';
 
-const lib = require('../tests/web/browser/lib.js');
+const lib = require('../harness/browser.js');
 
 const [site, secondsText] = process.argv.slice(2);
 const seconds = Number(secondsText || 10);

@@ -1,11 +1,7 @@
 # A 32-bit image is refused with its message and exit code 1; the files after it
 # are not tried.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 "$E2E_TOOL" bmp "$E2E_GAME_DIR/brick1.bmp" 64 64 32
-start_xvfb
-start_game
-wait_for_exit 60
-[ "$GAME_RC" -eq 1 ] || fail "exit code $GAME_RC, wanted 1"
-mapfile -t expected < <(load_lines 6)
-expect_output "${expected[@]}" "Bpp from brick1.bmp is not 24: 32"
+start_up_stops_at 6 "Bpp from brick1.bmp is not 24: 32"

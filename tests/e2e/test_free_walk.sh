@@ -2,6 +2,7 @@
 # centre walks the dog and the camera follows; inside the dead zone (both
 # steering values within 1.5) the dog stands; 'r' brings dog and camera home
 # and 'm' leaves free walk.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 # The scenery left and right of the dog (which, turned sideways, reaches about

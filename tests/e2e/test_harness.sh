@@ -1,6 +1,7 @@
 # The harness itself: a test that fails keeps its work folder (screenshots, the
 # game's log) under a name with the time, says where, and the next run of that
 # test, which starts afresh, leaves the kept folder alone. No game is started.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 HARNESS=$(cd "$(dirname "$0")" && pwd)/lib.sh

@@ -6,6 +6,7 @@
 #
 # ctest makes the package first (the package.make fixture) and passes
 # FETCH_DEB, the package file, and FETCH_BUILD_DIR, the build it came from.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 if [ -z "${FETCH_DEB:-}" ] || [ -z "${FETCH_BUILD_DIR:-}" ]; then

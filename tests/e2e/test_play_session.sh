@@ -4,6 +4,7 @@
 # 'm' and 'r' put the house back; 'm' returns to aiming; 'q' ends the game with
 # exit code 0 and no output beyond the twelve start-up lines. Run under the
 # sanitizer build, it also checks that no sanitizer reported anything.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/session_lib.sh"
 
@@ -42,12 +43,7 @@ expect "share of bone-coloured pixels in the sky at rest" "$(share_of "$rest" $S
 
 # The meter runs up and down by itself; throw when it stands between 0.24 and
 # 0.45, so that the bone lands near enough to be seen well.
-meter_middling() {
-    local shot
-    shot=$(screenshot) || return 1
-    meter_reaches "$shot" 0.24 && ! meter_reaches "$shot" 0.45
-}
-wait_for 180 "the meter between 0.24 and 0.45" meter_middling
+wait_for 180 "the meter between 0.24 and 0.45" meter_between 0.24 0.45
 before=$(screenshot before_throw)
 
 # From column 300 the bone flies up and to the left, through the sky left of
@@ -74,11 +70,6 @@ else
     note "the bone flew between two screenshots; the dog has begun to turn"
 fi
 
-dog_away() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $DOG_LEGS "$GREEN_PIXEL")" '>' 0.95
-}
 wait_for 90 "the dog gone from home (only ground where its legs stood)" dog_away
 screenshot fetching >/dev/null
 

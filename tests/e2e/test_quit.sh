@@ -1,6 +1,7 @@
 # 'q' plays the closing scene and ends the game with exit code 0, in aiming mode
 # and in free walk. Keys pressed during the scene change nothing: were 'r'
 # still heard, it would put the flung dog back home and the scene would not end.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 start_scene

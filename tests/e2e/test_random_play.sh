@@ -10,6 +10,7 @@
 # PLAY_SEED=N repeats a run, PLAY_SECONDS=N sets the length of the random play
 # (75 s unless set). Every batch of actions is written to actions.log in the
 # work folder.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/session_lib.sh"
 
@@ -148,7 +149,7 @@ home_after_r() {
     local shot
     xdotool key r
     shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" 0 0 1000 500 "$DRAWN_PIXEL")" '>' 0.9
+    holds "$(share_of "$shot" $WHOLE_WINDOW "$DRAWN_PIXEL")" '>' 0.9
 }
 wait_for 90 "the whole window drawn after 'r'" home_after_r
 screenshot after_play >/dev/null

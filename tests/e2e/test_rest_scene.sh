@@ -1,6 +1,7 @@
 # The scene at rest, seen from the home view: the dog in its fur at the centre,
 # the textured green ground below, the blue cloudy sky above; 't' changes the
 # fur, and five presses bring the first fur back.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 start_scene

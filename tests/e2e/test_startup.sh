@@ -1,5 +1,6 @@
 # Start-up with every image present: the twelve load lines in order and nothing
 # else, then the game keeps running and drawing.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 start_scene
@@ -10,5 +11,5 @@ sleep 3
 game_ended && fail "the game ended on its own"
 shot=$(screenshot running)
 expect "share of the window drawn (neither white nor black)" \
-    "$(share_of "$shot" 0 0 1000 500 "$DRAWN_PIXEL")" '>' 0.95
+    "$(share_of "$shot" $WHOLE_WINDOW "$DRAWN_PIXEL")" '>' 0.95
 expect_output "${expected[@]}"

@@ -1,5 +1,6 @@
 # A click throws the bone to the side of the clicked column; the dog leaves home,
 # fetches it and comes back to rest. 'q' during the throw is not heard.
+set -euo pipefail
 source "$(dirname "$0")/lib.sh" "$@"
 
 start_scene
@@ -8,12 +9,7 @@ rest=$(screenshot rest)
 # The throw's length follows the meter, which runs up and down by itself: wait
 # until it stands between 0.24 and 0.45, so that the bone lands near enough to
 # be seen well.
-meter_middling() {
-    local shot
-    shot=$(screenshot) || return 1
-    meter_reaches "$shot" 0.24 && ! meter_reaches "$shot" 0.45
-}
-wait_for 180 "the meter between 0.24 and 0.45" meter_middling
+wait_for 180 "the meter between 0.24 and 0.45" meter_between 0.24 0.45
 
 # Column 300 lies left of the centre: with the meter between 0.24 and 0.6 the
 # bone lands 10 to 18 to the left and 15 to 33 ahead, near column 295 on the
@@ -21,11 +17,6 @@ wait_for 180 "the meter between 0.24 and 0.45" meter_middling
 click 300 250
 press q
 
-dog_away() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $DOG_LEGS "$GREEN_PIXEL")" '>' 0.95
-}
 wait_for 90 "the dog gone from home (only ground where its legs stood)" dog_away
 
 # Where the bone lands and the dog fetches it, on the ground left of home, the

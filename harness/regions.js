@@ -1,0 +1,47 @@
+// The screen regions and colour tests of harness/regions.json, for node:
+// regions.NAME is [x, y, width, height]; colours.NAME([r, g, b]) is true when
+// the pixel passes that colour test. The tests are written as e2e_tool reads
+// them ("g>r+20,b<100": comparisons that must all hold, between
+// channels r, g, b, min, max, spread = max - min, numbers, and a channel plus
+// or minus a number); this is their one evaluator in JavaScript.
+'use strict';
+
+const table = require('./regions.json');
+
+const CHANNELS = {
+  spread: ([r, g, b]) => Math.max(r, g, b) - Math.min(r, g, b),
+  min: ([r, g, b]) => Math.min(r, g, b),
+  max: ([r, g, b]) => Math.max(r, g, b),
+  r: ([r]) => r,
+  g: ([, g]) => g,
+  b: ([, , b]) => b,
+};
+const OPS = { '<=': (a, b) => a <= b, '>=': (a, b) => a >= b, '<': (a, b) => a < b, '>': (a, b) => a > b };
+
+// An operand: a channel, a number, or a channel plus or minus a number.
+function operand(text) {
+  const match = /^(spread|min|max|r|g|b)?([+-]?\d+(?:\.\d+)?)?$/.exec(text);
+  if (!match || (!match[1] && match[2] === undefined) || (match[1] && match[2] && !/^[+-]/.test(match[2]))) {
+    throw new Error(`cannot read the operand '${text}'`);
+  }
+  const channel = match[1] ? CHANNELS[match[1]] : () => 0;
+  const offset = Number(match[2] || 0);
+  return (pixel) => channel(pixel) + offset;
+}
+
+// colourTest('g>r+20,b<100') -> (pixel) => boolean
+function colourTest(text) {
+  const terms = text.split(',').map((term) => {
+    const compact = term.replace(/\s+/g, '');
+    const op = ['<=', '>=', '<', '>'].find((candidate) => compact.includes(candidate));
+    if (!op) throw new Error(`no comparison in '${compact}'`);
+    const [left, right] = compact.split(op);
+    return { left: operand(left), op: OPS[op], right: operand(right) };
+  });
+  return (pixel) => terms.every(({ left, op, right }) => op(left(pixel), right(pixel)));
+}
+
+const regions = Object.fromEntries(Object.entries(table.regions).map(([name, { rect }]) => [name, rect]));
+const colours = Object.fromEntries(Object.entries(table.colours).map(([name, { test }]) => [name, colourTest(test)]));
+
+module.exports = { regions, colours, colourTest };

@@ -2,6 +2,8 @@
 // game calls, keeping just enough state to check what the game draws.
 #include "gl_double.h"
 
+#include "matrices.h"
+
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -27,15 +29,7 @@ constexpr int maxStackDepth = 32;
 Mat4 multiply(const Mat4& a, const Mat4& b)
 {
     Mat4 r;
-    for (int col = 0; col < 4; ++col) {
-        for (int row = 0; row < 4; ++row) {
-            double sum = 0;
-            for (int k = 0; k < 4; ++k) {
-                sum += a.m[k * 4 + row] * b.m[col * 4 + k];
-            }
-            r.m[col * 4 + row] = sum;
-        }
-    }
+    web::multiplyMatrices(a.m.data(), b.m.data(), r.m.data());
     return r;
 }
 
@@ -286,15 +280,6 @@ void glMaterialfv(GLenum face, GLenum pname, const GLfloat* p)
     gldouble::setMaterialField(pname, p);
 }
 
-void glMaterialf(GLenum face, GLenum pname, GLfloat v)
-{
-    record("glMaterialf", {static_cast<double>(face), static_cast<double>(pname), v});
-    // GL takes only the shininess as a single value; it ignores any other name.
-    if (pname == GL_SHININESS) {
-        gldouble::setMaterialField(pname, &v);
-    }
-}
-
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
 
 void glMatrixMode(GLenum mode)
@@ -479,8 +464,6 @@ void glRectf(GLfloat x1, GLfloat y1, GLfloat x2, GLfloat y2)
 
 GLenum glGetError() { return GL_NO_ERROR; }
 
-void glFlush() { record("glFlush"); }
-
 // ---------------------------------------------------------------------------------------
 // GLU
 // ---------------------------------------------------------------------------------------
@@ -545,8 +528,6 @@ void gluQuadricTexture(GLUquadric* q, GLboolean texture)
     record("gluQuadricTexture", {static_cast<double>(texture)});
     q->texture = texture;
 }
-
-void gluQuadricNormals(GLUquadric*, GLenum normals) { record("gluQuadricNormals", {static_cast<double>(normals)}); }
 
 void gluSphere(GLUquadric* q, GLdouble radius, GLint slices, GLint stacks)
 {

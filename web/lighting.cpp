@@ -53,6 +53,7 @@ ShaderLighting shaderLighting(const LightState& light, const MaterialState& mate
         s.specular[c] = light.specular[c] * material.specular[c];
     }
     s.diffuse[3] = s.base[3];
+    s.base[3] = 1.0f;  // unused: the shader's alpha is the diffuse alpha
     halfVector(light, s.halfVector);
     return s;
 }

@@ -37,9 +37,9 @@ void halfVector(const LightState& light, float h[3]);
 
 // What the shader's copy of the equation takes for every vertex of a draw:
 // base is lightVertex's colour for a surface the light does not reach (a zero
-// normal: emission and the ambient terms; alpha the diffuse alpha), diffuse
-// and specular the light's colours times the material's (diffuse's alpha the
-// diffuse alpha), halfVector as above.
+// normal: emission and the ambient terms; alpha 1, unused), diffuse and
+// specular the light's colours times the material's (diffuse's alpha the
+// material's diffuse alpha, clamped), halfVector as above.
 struct ShaderLighting {
     float base[4];
     float diffuse[4];

@@ -71,8 +71,8 @@ void setCapability(GLenum cap, bool on)
 
 void webGlStart()
 {
-    startImmediateMode();
     startShader();
+    startImmediateMode();
     // GL's initial light 0 is white; the game sets its colours.
     gl.light.ambient[0] = gl.light.ambient[1] = gl.light.ambient[2] = 0.0f;
 }

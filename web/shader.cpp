@@ -90,13 +90,13 @@ const struct {
 };
 
 enum Uniform {
-    Projection, LitOnCpu, ConstantTexCoord, TexCoord, Textured, BaseColour, Diffuse, Specular, Shininess,
-    LightDirection, HalfVector, LightOn, Sampler, UniformCount
+    Projection, LitOnCpu, ConstantTexCoord, TexCoord, BaseColour, Diffuse, Specular, Shininess,
+    LightDirection, HalfVector, LightOn, Textured, Sampler, UniformCount
 };
 // The shader's names for them, in the enum's order.
 const char* const uniformNames[UniformCount] = {
-    "uProjection", "uLitOnCpu", "uConstantTexCoord", "uTexCoord", "uTextured", "uBaseColour", "uDiffuse",
-    "uSpecular", "uShininess", "uLightDirection", "uHalfVector", "uLightOn", "uSampler",
+    "uProjection", "uLitOnCpu", "uConstantTexCoord", "uTexCoord", "uBaseColour", "uDiffuse", "uSpecular",
+    "uShininess", "uLightDirection", "uHalfVector", "uLightOn", "uTextured", "uSampler",
 };
 
 struct ShaderState {

@@ -81,6 +81,7 @@ enum Attribute : GLuint {
 };
 constexpr int instanceFloats = 16 + 9;
 
+// The shader's names for the attributes.
 const struct {
     Attribute index;
     const char* name;

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 
 // GLU leaves its quadric record opaque; the double defines it.
 struct GLUquadric {
@@ -126,6 +127,16 @@ void fire(std::vector<Timer>::iterator it)
     timer.func(timer.value);
 }
 
+// The items whose field holds value, in order.
+template <typename Item>
+std::vector<Item> withField(const std::vector<Item>& items, std::string Item::*field, const std::string& value)
+{
+    std::vector<Item> found;
+    std::copy_if(items.begin(), items.end(), std::back_inserter(found),
+                 [&](const Item& item) { return item.*field == value; });
+    return found;
+}
+
 std::vector<Timer>::iterator earliestTimer()
 {
     return std::min_element(recorder.timers.begin(), recorder.timers.end(),
@@ -169,24 +180,12 @@ void clearLog()
 
 std::vector<Draw> drawsOf(const std::string& kind)
 {
-    std::vector<Draw> found;
-    for (const Draw& d : recorder.draws) {
-        if (d.kind == kind) {
-            found.push_back(d);
-        }
-    }
-    return found;
+    return withField(recorder.draws, &Draw::kind, kind);
 }
 
 std::vector<Call> callsOf(const std::string& name)
 {
-    std::vector<Call> found;
-    for (const Call& c : recorder.calls) {
-        if (c.name == name) {
-            found.push_back(c);
-        }
-    }
-    return found;
+    return withField(recorder.calls, &Call::name, name);
 }
 
 std::vector<std::string> callNames()

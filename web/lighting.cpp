@@ -13,8 +13,7 @@ namespace {
 
 float clamp01(float x) { return std::min(1.0f, std::max(0.0f, x)); }
 
-}  // namespace
-
+// The half vector between the light's direction and the eye's (+z), unit.
 void halfVector(const LightState& light, float h[3])
 {
     h[0] = light.direction[0];
@@ -22,6 +21,8 @@ void halfVector(const LightState& light, float h[3])
     h[2] = light.direction[2] + 1.0f;
     normalise(h);
 }
+
+}  // namespace
 
 void lightVertex(const LightState& light, const MaterialState& material, const float n[3], float rgba[4])
 {

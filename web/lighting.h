@@ -32,14 +32,12 @@ struct MaterialState {
 // and specular terms, each channel clamped to [0, 1]; alpha is the diffuse alpha.
 void lightVertex(const LightState& light, const MaterialState& material, const float n[3], float rgba[4]);
 
-// The half vector between the light's direction and the eye's (+z), unit.
-void halfVector(const LightState& light, float h[3]);
-
 // What the shader's copy of the equation takes for every vertex of a draw:
 // base is lightVertex's colour for a surface the light does not reach (a zero
 // normal: emission and the ambient terms; alpha 1, unused), diffuse and
 // specular the light's colours times the material's (diffuse's alpha the
-// material's diffuse alpha, clamped), halfVector as above.
+// material's diffuse alpha, clamped), halfVector the unit vector halfway
+// between the light's direction and the eye's (+z).
 struct ShaderLighting {
     float base[4];
     float diffuse[4];

@@ -1,7 +1,7 @@
 // The quadrics and solids, vertex for vertex as the desktop's GLU and freeglut
 // emit them: the same sine tables (computed in the same float and double
 // steps), the same order, the same texture coordinates.
-#include "web.h"
+#include "shapes.h"
 
 #include <cmath>
 #include <cstddef>
@@ -301,34 +301,32 @@ Shape solidCube(double sizeArgument)
     return expandIndexed(Triangles, vertices, indices, 1, static_cast<int>(indices.size()));
 }
 
-std::vector<ShapeVertex> toTriangles(const ShapePrimitive& primitive)
+std::vector<std::size_t> triangleOrder(PrimitiveMode mode, std::size_t n)
 {
-    const std::vector<ShapeVertex>& v = primitive.vertices;
-    const std::size_t n = v.size();
-    std::vector<ShapeVertex> out;
-    switch (primitive.mode) {
+    std::vector<std::size_t> out;
+    switch (mode) {
     case Triangles:
         for (std::size_t k = 0; k + 2 < n; k += 3) {
-            out.insert(out.end(), {v[k], v[k + 1], v[k + 2]});
+            out.insert(out.end(), {k, k + 1, k + 2});
         }
         break;
     case TriangleStrip:
     case QuadStrip:  // a quad strip covers the same triangles as a triangle strip
         for (std::size_t k = 0; k + 2 < n; ++k) {
             if (k % 2 == 0) {
-                out.insert(out.end(), {v[k], v[k + 1], v[k + 2]});
+                out.insert(out.end(), {k, k + 1, k + 2});
             } else {
-                out.insert(out.end(), {v[k + 1], v[k], v[k + 2]});
+                out.insert(out.end(), {k + 1, k, k + 2});
             }
         }
-        if (primitive.mode == QuadStrip && n % 2 == 1 && n >= 3) {
+        if (mode == QuadStrip && n % 2 == 1 && n >= 3) {
             out.resize(out.size() - 3);  // a quad strip ignores an odd last vertex
         }
         break;
     case TriangleFan:
     case Polygon:
         for (std::size_t k = 1; k + 1 < n; ++k) {
-            out.insert(out.end(), {v[0], v[k], v[k + 1]});
+            out.insert(out.end(), {std::size_t{0}, k, k + 1});
         }
         break;
     default:
@@ -337,11 +335,11 @@ std::vector<ShapeVertex> toTriangles(const ShapePrimitive& primitive)
     return out;
 }
 
-std::vector<ShapeVertex> toLines(const ShapePrimitive& primitive)
+std::vector<std::size_t> lineOrder(std::size_t n)
 {
-    std::vector<ShapeVertex> out = primitive.vertices;
-    if (out.size() % 2 == 1) {
-        out.pop_back();
+    std::vector<std::size_t> out;
+    for (std::size_t k = 0; k + 1 < n; k += 2) {
+        out.insert(out.end(), {k, k + 1});
     }
     return out;
 }

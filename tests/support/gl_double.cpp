@@ -2,6 +2,8 @@
 // game calls, keeping just enough state to check what the game draws.
 #include "gl_double.h"
 
+#include "matrices.h"
+
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 
 // GLU leaves its quadric record opaque; the double defines it.
 struct GLUquadric {
@@ -27,15 +30,7 @@ constexpr int maxStackDepth = 32;
 Mat4 multiply(const Mat4& a, const Mat4& b)
 {
     Mat4 r;
-    for (int col = 0; col < 4; ++col) {
-        for (int row = 0; row < 4; ++row) {
-            double sum = 0;
-            for (int k = 0; k < 4; ++k) {
-                sum += a.m[k * 4 + row] * b.m[col * 4 + k];
-            }
-            r.m[col * 4 + row] = sum;
-        }
-    }
+    web::multiplyMatrices(a.m.data(), b.m.data(), r.m.data());
     return r;
 }
 
@@ -132,6 +127,16 @@ void fire(std::vector<Timer>::iterator it)
     timer.func(timer.value);
 }
 
+// The items whose field holds value, in order.
+template <typename Item>
+std::vector<Item> withField(const std::vector<Item>& items, std::string Item::*field, const std::string& value)
+{
+    std::vector<Item> found;
+    std::copy_if(items.begin(), items.end(), std::back_inserter(found),
+                 [&](const Item& item) { return item.*field == value; });
+    return found;
+}
+
 std::vector<Timer>::iterator earliestTimer()
 {
     return std::min_element(recorder.timers.begin(), recorder.timers.end(),
@@ -175,24 +180,12 @@ void clearLog()
 
 std::vector<Draw> drawsOf(const std::string& kind)
 {
-    std::vector<Draw> found;
-    for (const Draw& d : recorder.draws) {
-        if (d.kind == kind) {
-            found.push_back(d);
-        }
-    }
-    return found;
+    return withField(recorder.draws, &Draw::kind, kind);
 }
 
 std::vector<Call> callsOf(const std::string& name)
 {
-    std::vector<Call> found;
-    for (const Call& c : recorder.calls) {
-        if (c.name == name) {
-            found.push_back(c);
-        }
-    }
-    return found;
+    return withField(recorder.calls, &Call::name, name);
 }
 
 std::vector<std::string> callNames()
@@ -284,15 +277,6 @@ void glMaterialfv(GLenum face, GLenum pname, const GLfloat* p)
         record("glMaterialfv", {static_cast<double>(face), static_cast<double>(pname), p[0], p[1], p[2], p[3]});
     }
     gldouble::setMaterialField(pname, p);
-}
-
-void glMaterialf(GLenum face, GLenum pname, GLfloat v)
-{
-    record("glMaterialf", {static_cast<double>(face), static_cast<double>(pname), v});
-    // GL takes only the shininess as a single value; it ignores any other name.
-    if (pname == GL_SHININESS) {
-        gldouble::setMaterialField(pname, &v);
-    }
 }
 
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
@@ -479,8 +463,6 @@ void glRectf(GLfloat x1, GLfloat y1, GLfloat x2, GLfloat y2)
 
 GLenum glGetError() { return GL_NO_ERROR; }
 
-void glFlush() { record("glFlush"); }
-
 // ---------------------------------------------------------------------------------------
 // GLU
 // ---------------------------------------------------------------------------------------
@@ -545,8 +527,6 @@ void gluQuadricTexture(GLUquadric* q, GLboolean texture)
     record("gluQuadricTexture", {static_cast<double>(texture)});
     q->texture = texture;
 }
-
-void gluQuadricNormals(GLUquadric*, GLenum normals) { record("gluQuadricNormals", {static_cast<double>(normals)}); }
 
 void gluSphere(GLUquadric* q, GLdouble radius, GLint slices, GLint stacks)
 {

@@ -1,16 +1,15 @@
-// The browser's lighting equation against the desktop's GL, and its rand
-// against glibc's. The lighting cases draw a lit square that fills a small
-// window under the real GL (Mesa under Xvfb) and read its colour back; the
-// equation must give the same colour within one level of 255.
+// The browser's lighting equation against the desktop's GL. The cases draw a
+// lit square that fills a small window under the real GL (Mesa under Xvfb) and
+// read its colour back; the equation must give the same colour within one
+// level of 255.
 #include "app/app.h"
-#include "web.h"
+#include "lighting.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -107,19 +106,6 @@ TEST(WebLighting, WithTheLightOffOnlyTheSceneAmbientRemains)
     EXPECT_FLOAT_EQ(rgba[1], 0.1f);
     EXPECT_FLOAT_EQ(rgba[2], 0.0f);
     EXPECT_FLOAT_EQ(rgba[3], 0.8f);
-}
-
-TEST(WebRandom, GivesGlibcsSequenceForTheSameSeed)
-{
-    const unsigned seeds[] = {0u, 1u, 2u, 42u, 12345u, 1765000000u, 2147483647u, 2147483648u, 4294967295u};
-    for (unsigned seed : seeds) {
-        web::RandomState state;
-        web::seedRandom(state, seed);
-        std::srand(seed);
-        for (int k = 0; k < 500; ++k) {
-            ASSERT_EQ(web::nextRandom(state), std::rand()) << "seed " << seed << ", value " << k;
-        }
-    }
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // so their calls land here and are recorded as primitives; web::quadricSphere
 // and its kin must produce the same primitives, vertex for vertex, for every
 // size the game draws. Needs an X display (freeglut insists on a window).
-#include "web.h"
+#include "shapes.h"
 #include "game/game.h"
 
 #include <GL/freeglut.h>
@@ -220,22 +220,12 @@ TEST(WebShapes, SolidsMatchTheDesktopFreeglut)
 
 TEST(WebShapes, PrimitivesBecomeTheTrianglesGlDraws)
 {
-    auto strip = [](web::PrimitiveMode mode, int n) {
-        web::ShapePrimitive p;
-        p.mode = mode;
-        for (int i = 0; i < n; ++i) {
-            web::ShapeVertex v;
-            v.position[0] = static_cast<float>(i);
-            p.vertices.push_back(v);
-        }
-        return p;
-    };
-    auto order = [](const std::vector<web::ShapeVertex>& vs) {
+    auto order = [](const std::vector<std::size_t>& indices) {
         std::string s;
-        for (const auto& v : vs) s += std::to_string(static_cast<int>(v.position[0]));
+        for (std::size_t i : indices) s += std::to_string(i);
         return s;
     };
-    struct Case { web::PrimitiveMode mode; int n; const char* triangles; };
+    struct Case { web::PrimitiveMode mode; std::size_t n; const char* triangles; };
     const Case cases[] = {
         {web::Triangles, 7, "012345"},          // a stray vertex is dropped
         {web::TriangleStrip, 5, "012213234"},   // every other triangle turned to keep its winding
@@ -246,9 +236,9 @@ TEST(WebShapes, PrimitivesBecomeTheTrianglesGlDraws)
         {web::Polygon, 2, ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(order(web::toTriangles(strip(c.mode, c.n))), c.triangles) << c.mode << " with " << c.n;
+        EXPECT_EQ(order(web::triangleOrder(c.mode, c.n)), c.triangles) << c.mode << " with " << c.n;
     }
-    EXPECT_EQ(order(web::toLines(strip(web::Lines, 5))), "0123");
+    EXPECT_EQ(order(web::lineOrder(5)), "0123");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The C library's rand and srand, replaced by glibc's generator so that the same
 // seed gives the same numbers (and so the same trees) as the desktop build.
-#include "web.h"
+#include "glibc_random.h"
 
 namespace {
 

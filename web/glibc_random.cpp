@@ -1,6 +1,6 @@
 // glibc's rand: the additive feedback generator r[i] = r[i-3] + r[i-31], seeded
 // by a multiplicative congruential generator, its first 310 outputs discarded.
-#include "web.h"
+#include "glibc_random.h"
 
 namespace web {
 

@@ -4,7 +4,7 @@
 // exit(), the page's Module.quit calls fetchWebEnded: the loop, the timers and
 // the input stop, the last frame stays on the canvas and the page is told
 // (Module.onGameEnded).
-#include "web_gl.h"
+#include "webgl_layer.h"
 
 #include <GL/glut.h>
 #include <emscripten/emscripten.h>
@@ -47,7 +47,7 @@ void frame()
     }
     window.redisplay = false;
     window.display();
-    webGlFlush();
+    web::webGlFlush();
 }
 
 void fireTimer(void* data)
@@ -131,7 +131,7 @@ int glutCreateWindow(const char*)
     attributes.majorVersion = 1;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvas, &attributes);
     emscripten_webgl_make_context_current(context);
-    webGlStart();
+    web::webGlStart();
     emscripten_set_mousedown_callback(canvas, nullptr, EM_FALSE, onMouseButton);
     emscripten_set_mouseup_callback(canvas, nullptr, EM_FALSE, onMouseButton);
     emscripten_set_mousemove_callback(canvas, nullptr, EM_FALSE, onMouseMove);
@@ -145,7 +145,7 @@ void glutMouseFunc(void (*callback)(int, int, int, int)) { window.mouse = callba
 void glutPassiveMotionFunc(void (*callback)(int, int)) { window.passiveMotion = callback; }
 void glutKeyboardFunc(void (*callback)(unsigned char, int, int)) { window.keyboard = callback; }
 void glutPostRedisplay() { window.redisplay = true; }
-void glutSwapBuffers() { webGlFlush(); }
+void glutSwapBuffers() { web::webGlFlush(); }
 
 void glutTimerFunc(unsigned int ms, void (*callback)(int), int value)
 {

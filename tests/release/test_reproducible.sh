@@ -5,7 +5,7 @@
 # by the clock (faketime). Their checksums must agree; when they do not, the
 # differing files are named. It also checks that the page's footer carries the
 # package's version. ./test runs it (it costs two Release builds and two
-# browser builds, about four minutes on two cores).
+# browser builds: about 1.5 minutes of processor time).
 # Usage: tests/release/test_reproducible.sh [WORK_DIR]   (default build-reproducible/)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)

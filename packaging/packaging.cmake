@@ -86,11 +86,13 @@ install(CODE "
   endif()")
 install(TARGETS fetch RUNTIME DESTINATION ${FETCH_INSTALL_GAMEDIR})
 # A stripped install (the package's) also drops the compiler's notes, as Debian's strip does.
-install(CODE "
-  if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
-                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${FETCH_INSTALL_GAMEDIR}/fetch\" COMMAND_ERROR_IS_FATAL ANY)
-  endif()")
+if(CMAKE_OBJCOPY)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+                      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${FETCH_INSTALL_GAMEDIR}/fetch\" COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+endif()
 install(FILES ${FETCH_IMAGE_PATHS} DESTINATION ${FETCH_INSTALL_IMAGEDIR})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/fetch.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/fetch.svg DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)

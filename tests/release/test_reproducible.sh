@@ -64,9 +64,7 @@ for artifact in "package/$deb" "$zip"; do
     fi
 done
 if [ "$differ" -ne 0 ]; then
-    for folder in web/site; do
-        diff -rq "$A/$folder" "$B/$folder" >&2 || true
-    done
+    diff -rq "$A/web/site" "$B/web/site" >&2 || true
     mkdir -p "$WORK/unpacked/a" "$WORK/unpacked/b"
     dpkg-deb -x "$A/package/$deb" "$WORK/unpacked/a"
     dpkg-deb -x "$B/package/$deb" "$WORK/unpacked/b"

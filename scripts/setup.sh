@@ -31,12 +31,19 @@ TEST_PACKAGES=(
     desktop-file-utils # desktop-file-validate, for the package's menu entry
     appstream        # appstreamcli, for the package's metainfo
     jq               # reads the shared tables (the images, the screen regions) in the shell harness
+    lintian          # Debian's own check of the package
+    man-db           # man, to render the manual page with its warnings
 )
 
 # What making the Debian package needs on top of building.
 PACKAGE_PACKAGES=(
     dpkg-dev         # dpkg-shlibdeps, which works out the package's dependencies
     file             # which CPack uses to find the binaries to hand to it
+)
+
+# What tools/make_release.sh needs on top of the package's and the browser's.
+RELEASE_PACKAGES=(
+    zip              # the browser site's archive
 )
 
 # What the browser build needs on top (./play --web), and its tests (./test).

@@ -122,6 +122,8 @@ const checks = [
     const errors = page.lines.filter((l) => /error|abort|exception/i.test(l));
     expect('no errors on the console', errors.join(' | ') || 'none', errors.length === 0);
     expect('canvas size', `${page.box.width}x${page.box.height}`, Math.round(page.box.width) >= 1000 && Math.round(page.box.height) >= 500);
+    const footer = await page.evaluate(() => document.querySelector('footer').textContent);
+    expect('footer with the version', footer, /^Fetch \d+\.\d+\.\d+ /.test(footer));
     const before = await lib.frameCount(page);
     await lib.waitFor('frames going on', async () => (await lib.frameCount(page)) > before + 10, 60);
     const image = await shot(page, 'rest');

@@ -13,6 +13,20 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Markdown, or a manual page (fetch.6, or its template fetch.6.in).
+bool isProse(const fs::path& file)
+{
+    const std::string name = file.filename().string();
+    const std::size_t dot = name.find('.');
+    const std::string extensions = dot == std::string::npos ? "" : name.substr(dot);
+    return file.extension() == ".md" || (extensions.size() >= 2 && extensions[1] >= '1' && extensions[1] <= '9' &&
+                                         (extensions.size() == 2 || extensions.substr(2) == ".in"));
+}
+
+}  // namespace
+
 // The fur key cycles through ids 1 to dogTextureCount, and the scenery is bound
 // as dogTextureCount + 1 to + 5: so the furs come first as 1, 2, ..., and the
 // five scenery pictures follow them without a gap. Id 0 is the pixel-less
@@ -36,7 +50,7 @@ TEST(ImageTable, IdsFollowTheFurAndSceneryCounting)
 // The list of images lives in the table alone: every other file that needs it
 // reads the table or a file the build makes from it. A file that names three or
 // more of the images holds a copy (a test about one image may name that image),
-// except prose (Markdown), which may name what it describes.
+// except prose (Markdown and manual pages), which may name what it describes.
 TEST(ImageTable, NoOtherSourceFileListsTheImages)
 {
     const fs::path root = FETCH_SOURCE_DIR;
@@ -54,7 +68,7 @@ TEST(ImageTable, NoOtherSourceFileListsTheImages)
             }
             continue;
         }
-        if (!it->is_regular_file() || it->path() == table || it->path().extension() == ".md" ||
+        if (!it->is_regular_file() || it->path() == table || isProse(it->path()) ||
             it->file_size() > 1024 * 1024) {
             continue;
         }

@@ -2,6 +2,7 @@
 // timed throw-and-fetch sequence with the blink timer, and the closing scene.
 #pragma once
 
+#include "sound/sound.h"
 #include "world/world.h"
 
 // The phases of one throw.
@@ -123,6 +124,8 @@ float dropHeight(int n);
 float fallTicks(int h);
 // Camera back to its home pose, walkDirection back to (0, 0, 1).
 void cameraHome();
+// Starts effect id from place in the scene, heard from the camera as it stands.
+void playSoundAt(SoundId id, Vector3 place);
 
 // --- Input callbacks (GLUT) -------------------------------------------------------------
 void mouseButton(int button, int state, int x, int y);

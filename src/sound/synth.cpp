@@ -154,7 +154,8 @@ void makeBoom(std::vector<float>& out, Noise& noise)
         phase += twoPi * (38.0f + 40.0f * std::exp(-t / 0.15f)) / rate;
         const float low = rumble2.step(rumble.step(noise.next(), 180.0f), 180.0f) * 9.0f;
         const float body = std::sin(phase) * hit(t, 0.005f, 0.25f) + low * hit(t, 0.02f, 0.45f);
-        out[i] = std::tanh(2.5f * body);
+        const float driven = 2.5f * body;
+        out[i] = driven / std::sqrt(1.0f + driven * driven);
     }
 }
 

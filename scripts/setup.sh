@@ -14,6 +14,7 @@ PLAY_PACKAGES=(
     libglu1-mesa-dev # GLU (perspective, look-at, quadrics)
     libgl1-mesa-dev  # OpenGL headers and library
     libgl1-mesa-dri  # Mesa's drivers, including the software renderer
+    libopenal-dev    # OpenAL (OpenAL Soft): the sound effects
 )
 
 # What the tests need on top.
@@ -26,6 +27,7 @@ TEST_PACKAGES=(
     libclang-rt-14-dev # libFuzzer and the sanitizer runtimes for clang
     desktop-file-utils # desktop-file-validate, for the package's menu entry
     appstream        # appstreamcli, for the package's metainfo
+    faketime         # a game started at a fixed second (fixed trees): the sound test, the browser's picture
 )
 
 # What making the Debian package needs on top of building.
@@ -41,7 +43,6 @@ WEB_PACKAGES=(
 )
 WEB_TEST_PACKAGES=(
     chromium         # the headless browser the browser tests drive
-    faketime         # the desktop run at a fixed second that the browser's picture is held to
     imagemagick      # turns that desktop screenshot into a picture the browser tests read
 )
 

@@ -6,7 +6,7 @@
 #
 # Installs puppeteer-core (from the committed lock file) into
 # WEB_BUILD_DIR/node, takes the desktop's rest scene at a fixed second, then
-# runs tests/web/browser/run_tests.js against WEB_BUILD_DIR/site.
+# runs tests/web/browser/run_tests.js and sound_check.js against WEB_BUILD_DIR/site.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 WEB=$(realpath "$1")
@@ -22,4 +22,8 @@ fi
 
 bash "$HERE/desktop_reference.sh" "$DESKTOP/run/fetch" "$DESKTOP/run" "$WORK/desktop" \
     "$DESKTOP/tests/e2e_tool" "$STAMP" "$WORK/desktop-rest.ppm"
-NODE_PATH=$WEB/node/node_modules node "$HERE/browser/run_tests.js" "$WEB/site" "$WORK" "$WORK/desktop-rest.ppm" "$STAMP"
+status=0
+NODE_PATH=$WEB/node/node_modules node "$HERE/browser/run_tests.js" "$WEB/site" "$WORK" "$WORK/desktop-rest.ppm" "$STAMP" ||
+    status=1
+NODE_PATH=$WEB/node/node_modules node "$HERE/browser/sound_check.js" "$WEB/site" "$WORK" || status=1
+exit "$status"

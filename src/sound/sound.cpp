@@ -19,18 +19,18 @@ namespace {
 constexpr float fullLevelDistance = 12.0f;
 constexpr float distanceRolloff = 0.5f;
 
-// Runs open() with standard error pointed at /dev/null, so that what the sound
+// Runs body() with standard error pointed at /dev/null, so that what the sound
 // libraries print while probing for a device does not reach the console.
-template <typename Open>
-void quietly(Open open)
+template <typename Body>
+void quietly(Body body)
 {
     std::fflush(stderr);
     const int saved = dup(2);
-    const int null = ::open("/dev/null", O_WRONLY);
+    const int null = open("/dev/null", O_WRONLY);
     if (saved >= 0 && null >= 0) {
         dup2(null, 2);
     }
-    open();
+    body();
     std::fflush(stderr);
     if (saved >= 0 && null >= 0) {
         dup2(saved, 2);

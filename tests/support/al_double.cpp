@@ -10,47 +10,18 @@
 namespace aldouble {
 
 namespace {
-
 Recorder recorder;
 char deviceHandle;
 char contextHandle;
-
-Vec vec(float x, float y, float z) { return Vec{x, y, z}; }
-
-// Per source: the buffer and position set since it was created.
-struct SourceSetting {
-    unsigned source;
-    unsigned buffer;
-    Vec position;
-};
-std::vector<SourceSetting> settings;
-
-SourceSetting& settingOf(unsigned source)
-{
-    for (SourceSetting& s : settings) {
-        if (s.source == source) {
-            return s;
-        }
-    }
-    settings.push_back(SourceSetting{source, 0, Vec{}});
-    return settings.back();
-}
 
 void erase(std::vector<unsigned>& ids, unsigned id)
 {
     ids.erase(std::remove(ids.begin(), ids.end(), id), ids.end());
 }
-
 }  // namespace
 
 Recorder& al() { return recorder; }
-
-void reset()
-{
-    recorder = Recorder{};
-    settings.clear();
-}
-
+void reset() { recorder = Recorder{}; }
 void stopAll() { recorder.playing.clear(); }
 
 }  // namespace aldouble
@@ -87,24 +58,18 @@ void alGenBuffers(ALsizei n, ALuint* buffers)
 {
     for (ALsizei i = 0; i < n; ++i) {
         buffers[i] = recorder.nextId++;
-        recorder.buffers.push_back(buffers[i]);
-        recorder.bufferBytes.resize(recorder.nextId, 0);
-        recorder.bufferRates.resize(recorder.nextId, 0);
+        recorder.bufferBytes[buffers[i]] = 0;
     }
 }
 
 void alDeleteBuffers(ALsizei n, const ALuint* buffers)
 {
     for (ALsizei i = 0; i < n; ++i) {
-        aldouble::erase(recorder.buffers, buffers[i]);
+        recorder.bufferBytes.erase(buffers[i]);
     }
 }
 
-void alBufferData(ALuint buffer, ALenum, const ALvoid*, ALsizei size, ALsizei freq)
-{
-    recorder.bufferBytes.at(buffer) = size;
-    recorder.bufferRates.at(buffer) = freq;
-}
+void alBufferData(ALuint buffer, ALenum, const ALvoid*, ALsizei size, ALsizei) { recorder.bufferBytes.at(buffer) = size; }
 
 void alGenSources(ALsizei n, ALuint* sources)
 {
@@ -127,30 +92,32 @@ void alSourcef(ALuint, ALenum, ALfloat) {}
 void alSourcei(ALuint source, ALenum param, ALint value)
 {
     if (param == AL_BUFFER) {
-        aldouble::settingOf(source).buffer = static_cast<unsigned>(value);
+        recorder.settings[source].buffer = static_cast<unsigned>(value);
     }
 }
 
 void alSource3f(ALuint source, ALenum param, ALfloat x, ALfloat y, ALfloat z)
 {
     if (param == AL_POSITION) {
-        aldouble::settingOf(source).position = aldouble::vec(x, y, z);
+        recorder.settings[source].position = aldouble::Vec{x, y, z};
     }
 }
 
 void alGetSourcei(ALuint source, ALenum param, ALint* value)
 {
     if (param == AL_SOURCE_STATE) {
-        const bool on = std::find(recorder.playing.begin(), recorder.playing.end(), source) != recorder.playing.end();
+        const bool on = std::count(recorder.playing.begin(), recorder.playing.end(), source) > 0;
         *value = on ? AL_PLAYING : AL_STOPPED;
     }
 }
 
 void alSourcePlay(ALuint source)
 {
-    const aldouble::SourceSetting& s = aldouble::settingOf(source);
-    recorder.starts.push_back(aldouble::Start{source, s.buffer, s.position, recorder.listener,
-                                              recorder.listenerAt, recorder.listenerUp});
+    aldouble::Start start = recorder.settings[source];
+    start.source = source;
+    start.listener = recorder.listener;
+    start.listenerAt = recorder.listenerAt;
+    recorder.starts.push_back(start);
     aldouble::erase(recorder.playing, source);
     recorder.playing.push_back(source);
 }
@@ -167,15 +134,14 @@ void alSourceStopv(ALsizei n, const ALuint* sources)
 void alListener3f(ALenum param, ALfloat x, ALfloat y, ALfloat z)
 {
     if (param == AL_POSITION) {
-        recorder.listener = aldouble::vec(x, y, z);
+        recorder.listener = aldouble::Vec{x, y, z};
     }
 }
 
 void alListenerfv(ALenum param, const ALfloat* values)
 {
     if (param == AL_ORIENTATION) {
-        recorder.listenerAt = aldouble::vec(values[0], values[1], values[2]);
-        recorder.listenerUp = aldouble::vec(values[3], values[4], values[5]);
+        recorder.listenerAt = aldouble::Vec{values[0], values[1], values[2]};
     }
 }
 

@@ -2,11 +2,12 @@
 //
 // Unit tests link the core library against this instead of libopenal. A device
 // opens only when the test says one is there; either way the open prints a line
-// to standard error, as the real libraries do while probing. Buffers and sources
-// are plain ids; every source started is recorded with its buffer, position and
-// the listener at that moment, and stays playing until the test stops it.
+// to standard error, as the real libraries do while probing. Every source
+// started is recorded with its buffer, its position and the listener's, and
+// stays playing until the test stops it.
 #pragma once
 
+#include <map>
 #include <vector>
 
 namespace aldouble {
@@ -22,21 +23,19 @@ struct Start {
     Vec position;
     Vec listener;
     Vec listenerAt;
-    Vec listenerUp;
 };
 
 struct Recorder {
-    bool deviceAvailable = false;    // alcOpenDevice succeeds only when set
+    bool deviceAvailable = false;        // alcOpenDevice succeeds only when set
     int devicesOpen = 0;
     int contextsOpen = 0;
     unsigned nextId = 1;
-    std::vector<unsigned> buffers;   // alive, in creation order
-    std::vector<int> bufferBytes;    // per buffer id (index = id), what alBufferData got
-    std::vector<int> bufferRates;
-    std::vector<unsigned> sources;   // alive
-    std::vector<unsigned> playing;   // sources playing now
+    std::map<unsigned, int> bufferBytes; // the buffers alive, with what alBufferData got
+    std::vector<unsigned> sources;       // alive
+    std::map<unsigned, Start> settings;  // per source: buffer and position set so far
+    std::vector<unsigned> playing;
     std::vector<Start> starts;
-    Vec listener, listenerAt{0, 0, -1}, listenerUp{0, 1, 0};
+    Vec listener, listenerAt{0, 0, -1};
 };
 
 // The one recorder. reset() clears it; the device is then absent.

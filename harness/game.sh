@@ -112,6 +112,8 @@ rm -rf "$E2E_WORK"
 mkdir -p "$E2E_GAME_DIR"
 E2E_WORK_MADE=1
 cp "$E2E_RUN_DIR"/*.bmp "$E2E_GAME_DIR"/
+# The game plays no sound aloud (see no-sound.conf).
+export ALSOFT_CONF=$HARNESS_DIR/no-sound.conf
 
 # deadline_in SECONDS: the time (on $SECONDS) a wait of that length ends,
 # within the test's budget.

@@ -18,6 +18,7 @@ PLAY_PACKAGES=(
     libglu1-mesa-dev # GLU (perspective, look-at, quadrics)
     libgl1-mesa-dev  # OpenGL headers and library
     libgl1-mesa-dri  # Mesa's drivers, including the software renderer
+    libopenal-dev    # OpenAL (OpenAL Soft): the sound effects
 )
 
 # What the tests need on top.
@@ -33,6 +34,7 @@ TEST_PACKAGES=(
     jq               # reads the shared tables (the images, the screen regions) in the shell harness
     lintian          # Debian's own check of the package
     man-db           # man, to render the manual page with its warnings
+    faketime         # a game started at a fixed second (fixed trees): the sound test, the browser's picture
 )
 
 # What making the Debian package needs on top of building.
@@ -53,7 +55,6 @@ WEB_PACKAGES=(
 )
 WEB_TEST_PACKAGES=(
     chromium         # the headless browser the browser tests drive
-    faketime         # the desktop run at a fixed second that the browser's picture is held to
     imagemagick      # turns that desktop screenshot into a picture the browser tests read
 )
 

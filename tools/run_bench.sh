@@ -31,6 +31,8 @@ cmake --build "$BUILD" --target frame_bench frame_bench_null images >/dev/null
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
+# The benchmark's game plays no sound (see harness/no-sound.conf).
+export ALSOFT_CONF=$ROOT/harness/no-sound.conf
 
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "== The game's own code (no-op GL)"

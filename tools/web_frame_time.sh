@@ -19,6 +19,8 @@ bash "$ROOT/harness/install_puppeteer.sh" "$WEB"
 # One private X server for the desktop's three rounds.
 source "$ROOT/harness/xvfb.sh"
 WORK=$(mktemp -d)
+# The benchmark's game plays no sound (see harness/no-sound.conf).
+export ALSOFT_CONF=$ROOT/harness/no-sound.conf
 trap 'xvfb_stop; rm -rf "$WORK"' EXIT
 trap 'exit 130' INT TERM
 xvfb_start "$WORK" || exit 1

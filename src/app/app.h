@@ -23,7 +23,8 @@ extern AppState app;
 
 // --- Start-up and the frame loop -----------------------------------------------------
 // Every start-up step up to the main loop: the window, the callbacks, the trees,
-// the GL state, the light, the twelve textures and the first blink timer.
+// the GL state, the light, the twelve textures, the first blink timer and the
+// sound (silent where no sound device opens).
 // Ends the process with exit code 1 if an image cannot be loaded.
 void startUp(int* argc, char** argv);
 // The display callback: draws one frame and advances the game by one frame step.

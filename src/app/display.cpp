@@ -17,7 +17,7 @@ void display()
     gluLookAt(game.cameraEyeX, game.cameraEyeY, game.cameraEyeZ,
               game.cameraCenterX, game.cameraCenterY, game.cameraCenterZ,
               game.cameraUpX, game.cameraUpY, game.cameraUpZ);
-    glTranslatef(0.0f, 0.0f, -10.0f);
+    glTranslatef(sceneShift.x, sceneShift.y, sceneShift.z);
 
     glPushMatrix();
         drawGround();

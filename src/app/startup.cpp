@@ -1,7 +1,8 @@
 // Start-up: the window, the callbacks, the trees, the fixed GL state, the light,
-// the twelve textures and the first blink timer, in that order.
+// the twelve textures, the first blink timer and the sound, in that order.
 #include "app/app.h"
 #include "game/game.h"
+#include "sound/sound.h"
 #include "textures/textures.h"
 #include "world/world.h"
 
@@ -57,4 +58,5 @@ void startUp(int* argc, char** argv)
     }
 
     glutTimerFunc(static_cast<unsigned int>(blinkShortMs), blinkTimer, 0);
+    soundStartUp();
 }

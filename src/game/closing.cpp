@@ -17,6 +17,8 @@ constexpr float carSpeed = 0.5f;
 constexpr float carArrived = 0.5f;
 // The explosion stage ends when the dog has been flung this far along -x.
 constexpr float flingDistance = 20.0f;
+// The end waits at most this long for the blast to ring out.
+constexpr int blastRingOutMs = 1000;
 
 // A 5 x 5 picture of the car facing +z, its centre 2.5 in front of the frame's origin.
 void drawCar()
@@ -41,6 +43,9 @@ void drawCar()
 // and ends the process once the dog is flingDistance away.
 void explode()
 {
+    if (game.dogX == game.quitDogX) {  // the first frame of the blast: the dog not yet flung
+        playSoundAt(BoomSound, Vector3{game.quitDogX - 0.5f, 2.5f, game.quitDogZ + 2.0f});
+    }
     game.dogY += 0.5f;
     game.dogX -= 1.0f;
     game.dogHeading += 20.0f;
@@ -56,6 +61,7 @@ void explode()
     setMaterial(brightMaterial);
 
     if (game.quitDogX - flingDistance >= game.dogX) {
+        finishSounds(blastRingOutMs);
         std::exit(0);
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "textures/images.h"  // the texture ids: blankTexture, carTexture, ...
+#include "sound/sound.h"
 #include "world/world.h"
 
 // The phases of one throw.
@@ -122,6 +123,8 @@ float dropHeight(int n);
 float fallTicks(int h);
 // Camera back to its home pose, walkDirection back to (0, 0, 1).
 void cameraHome();
+// Starts effect id from place in the scene, heard from the camera as it stands.
+void playSoundAt(SoundId id, Vector3 place);
 
 // --- Input callbacks (GLUT) -------------------------------------------------------------
 void mouseButton(int button, int state, int x, int y);

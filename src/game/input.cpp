@@ -54,6 +54,7 @@ void startQuitting()
     game.freeWalk = 2;
     game.quitDogX = game.dogX;
     game.quitDogZ = game.dogZ;
+    playSoundAt(EngineSound, Vector3{game.quitDogX + 2.5f, 2.0f, game.quitDogZ + 2.5f});
 }
 
 struct KeyBinding {
@@ -86,6 +87,7 @@ void mouseButton(int button, int state, int x, int /*y: the click uses only the 
     game.throwForward = game.aimForward;
     game.stateChanged = 1;
     game.launchState = BoneFlight;
+    playSoundAt(ThrowSound, Vector3{game.dogX, 1.0f, game.dogZ});
 }
 
 void passiveMotion(int x, int y)

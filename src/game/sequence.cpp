@@ -42,6 +42,7 @@ void flightTick()
         armSequenceTimer();
     } else {
         game.boneY = 0.0f;
+        playSoundAt(LandingSound, Vector3{game.boneX, 0.0f, game.boneZ});
         endPhase(TurnToBone);
     }
 }
@@ -93,6 +94,9 @@ void pickUpTick()
         return;
     }
     if (game.neckLift >= neckTop) {
+        if (game.boneGrabbed == 0) {
+            playSoundAt(BarkSound, Vector3{game.dogX, 1.0f, game.dogZ});
+        }
         game.boneGrabbed = 1;
     }
     if (game.boneGrabbed == 1) {
@@ -127,6 +131,7 @@ void clearBonePosition()
 
 void arriveHome()
 {
+    playSoundAt(HomeSound, Vector3{game.dogX, 1.0f, game.dogZ});
     resetThrow();
     game.launchState = Idle;
 }

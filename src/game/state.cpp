@@ -42,3 +42,11 @@ void cameraHome()
     game.cameraCenterZ = 0.0f;
     world.walkDirection = Vector3{0.0f, 0.0f, 1.0f};
 }
+
+void playSoundAt(SoundId id, Vector3 place)
+{
+    placeListener(listenerFromCamera(Vector3{game.cameraEyeX, game.cameraEyeY, game.cameraEyeZ},
+                                     Vector3{game.cameraCenterX, game.cameraCenterY, game.cameraCenterZ},
+                                     Vector3{game.cameraUpX, game.cameraUpY, game.cameraUpZ}));
+    playSound(id, place);
+}

@@ -33,6 +33,7 @@ void stepKnockOver(ScatteredObject& tree)
     } else if (tree.x - treeReach <= game.dogX && game.dogX <= tree.x + treeReach &&
                tree.z - treeReach <= game.dogZ && game.dogZ <= tree.z + treeReach) {
         tree.knocked = 1;
+        playSoundAt(TreeSound, Vector3{tree.x, 2.0f, tree.z});
     }
 }
 

@@ -105,6 +105,9 @@ void stepHouse()
 {
     if (game.dogX >= houseX - houseReach && game.dogX <= houseX + houseReach &&
         game.dogZ >= houseZ - houseReach && game.dogZ <= houseZ + houseReach) {
+        if (game.houseHit == 0) {
+            playSoundAt(BoomSound, Vector3{houseX, 2.0f, houseZ});
+        }
         game.houseHit = 1;
     }
     if (game.houseHit == 1 && game.houseBlastTime <= houseBlastEnd) {

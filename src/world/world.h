@@ -21,6 +21,9 @@ struct ScatteredObject {
 
 inline constexpr int scatteredObjectCount = 15;
 
+// display draws the scene shifted by this after placing the camera.
+inline constexpr Vector3 sceneShift{0.0f, 0.0f, -10.0f};
+
 // Everything in the world that moves by itself. The member initialisers are the
 // load values: `world = WorldState{}` puts it all back.
 struct WorldState {

@@ -35,7 +35,7 @@ FIELDS
 # Depends, one package name per line (alternatives split too), versions dropped.
 depends=$(dpkg-deb --field "$FETCH_DEB" Depends | tr ',|' '\n' | awk '{print $1}')
 note "Depends: $(tr '\n' ' ' <<<"$depends")"
-for library in '^libglut' '^libglu1'; do
+for library in '^libglut' '^libglu1' '^libopenal'; do
     grep -q "$library" <<<"$depends" || fail "Depends names no package matching $library"
 done
 if grep -Eq -- '-dev$|gtest' <<<"$depends"; then

@@ -1,0 +1,139 @@
+// The page's sound in headless Chromium: no Web Audio source starts before the
+// player's first gesture; a click that throws the bone starts them and lets the
+// page's audio run; with the mute button pressed (and remembered across a
+// reload) a throw starts none, and once unmuted the dog's bark is heard.
+//
+//   node sound_check.js SITE_DIR WORK_DIR
+//
+// Sources are counted by wrapping AudioBufferSourceNode.prototype.start before
+// the page loads. Prints one line per check and "N passed, N failed"; exits 1
+// if any failed. FETCH_WEB_CHECKS=WORD runs only the checks whose names hold WORD.
+'use strict';
+
+const fs = require('fs');
+const path = require('path');
+const lib = require('../../../harness/browser.js');
+
+const [siteDir, workDir] = process.argv.slice(2);
+if (!siteDir || !workDir) {
+  console.error('usage: node sound_check.js SITE_DIR WORK_DIR');
+  process.exit(2);
+}
+fs.mkdirSync(workDir, { recursive: true });
+
+const DOG_LEGS = [482, 320, 36, 30];  // only ground behind them once the dog has left home
+const GREEN = ([r, g, b]) => g > r + 10 && g > b + 10;
+
+function share(image, [x0, y0, w, h], test) {
+  let hits = 0;
+  for (let y = y0; y < y0 + h; ++y) {
+    for (let x = x0; x < x0 + w; ++x) {
+      const i = (y * image.width + x) * 4;
+      if (test([image.data[i], image.data[i + 1], image.data[i + 2]])) ++hits;
+    }
+  }
+  return hits / (w * h);
+}
+
+function expect(what, value, ok) {
+  const line = `${ok ? 'ok' : 'FAIL'}: ${what} (${value})`;
+  console.log(`    ${line}`);
+  if (!ok) throw new Error(line);
+}
+
+// The page with its Web Audio sources and contexts counted, after 60 frames.
+async function countedPage(browser, url) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1100, height: 900 });
+  page.lines = [];
+  page.on('console', (message) => page.lines.push(message.text()));
+  page.on('pageerror', (error) => page.lines.push(`page error: ${error.message}`));
+  await page.evaluateOnNewDocument(() => {
+    window.fetchSound = { starts: 0, contexts: [] };
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function (...args) {
+      window.fetchSound.starts += 1;
+      return start.apply(this, args);
+    };
+    const RealContext = window.AudioContext;
+    window.AudioContext = class extends RealContext {
+      constructor(...args) {
+        super(...args);
+        window.fetchSound.contexts.push(this);
+      }
+    };
+  });
+  await page.goto(url);
+  await lib.waitFor('the twelve images to load', () => page.lines.filter((l) => l.startsWith('trying to load ')).length === 12, 120);
+  await lib.waitFor('60 frames', async () => (await lib.frameCount(page)) >= 60, 180);
+  page.box = await (await page.$('#canvas')).boundingBox();
+  return page;
+}
+
+const starts = (page) => page.evaluate(() => window.fetchSound.starts);
+const audioStates = (page) => page.evaluate(() => window.fetchSound.contexts.map((c) => c.state).join(' '));
+
+async function throwAndWaitForTheDogToLeave(page) {
+  await page.mouse.click(page.box.x + 300, page.box.y + 250);
+  await lib.waitFor('the dog gone from home (the bone has landed)',
+    async () => share(await lib.canvasPixels(page), DOG_LEGS, GREEN) > 0.95, 120);
+}
+
+const checks = [
+  ['sound: a click starts Web Audio sources, none start before it', async (browser, url) => {
+    const page = await countedPage(browser, url);
+    expect('sources started before any gesture', await starts(page), (await starts(page)) === 0);
+    expect('the game made an audio context', await audioStates(page), (await audioStates(page)) !== '');
+    await page.mouse.click(page.box.x + 300, page.box.y + 250);
+    await lib.waitFor('a source to start (the throw\'s whoosh)', async () => (await starts(page)) >= 1, 60);
+    await lib.waitFor('the audio running after the click', async () => /^(running ?)+$/.test(await audioStates(page)), 30);
+    await lib.waitFor('the landing\'s source too', async () => (await starts(page)) >= 2, 120);
+    const errors = page.lines.filter((l) => /error|abort|exception/i.test(l));
+    expect('no errors on the console', errors.join(' | ') || 'none', errors.length === 0);
+    await page.close();
+  }],
+
+  ['sound: muted by the button (remembered), a throw starts none', async (browser, url) => {
+    let page = await countedPage(browser, url);
+    await page.click('#mute');
+    expect('the button says', await page.$eval('#mute', (b) => b.textContent), (await page.$eval('#mute', (b) => b.textContent)) === 'Sound: off');
+    await page.close();
+
+    page = await countedPage(browser, url);  // the next visit
+    expect('the button remembers', await page.$eval('#mute', (b) => b.textContent), (await page.$eval('#mute', (b) => b.textContent)) === 'Sound: off');
+    await throwAndWaitForTheDogToLeave(page);
+    expect('sources started by a muted throw', await starts(page), (await starts(page)) === 0);
+
+    await page.click('#mute');  // sound on again: the dog's bark at the bone is heard
+    await lib.waitFor('a source to start after unmuting (the bark as the dog takes the bone)',
+      async () => (await starts(page)) >= 1, 120);
+    await page.close();
+  }],
+];
+
+(async () => {
+  const { server, url } = await lib.serve(siteDir);
+  const browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-sound-')));
+  let passed = 0;
+  let failed = 0;
+  const only = process.env.FETCH_WEB_CHECKS;
+  for (const [name, check] of checks.filter(([name]) => !only || name.includes(only))) {
+    const start = Date.now();
+    console.log(name);
+    try {
+      await check(browser, url);
+      ++passed;
+      console.log(`  passed (${((Date.now() - start) / 1000).toFixed(1)} s)`);
+    } catch (error) {
+      ++failed;
+      console.log(`  FAILED: ${error.message}`);
+    }
+  }
+  await browser.close();
+  server.close();
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exit(failed === 0 ? 0 : 1);
+})().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});

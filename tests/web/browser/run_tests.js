@@ -92,16 +92,15 @@ async function startedPage(options) {
   const page = await lib.openGame(browser, url, options);
   await lib.waitFor('the twelve images to load', () => page.lines.filter((l) => l.startsWith('trying to load ')).length === 12, 120);
   await lib.waitFor('60 frames', async () => (await lib.frameCount(page)) >= 60, 180);
-  page.box = await (await page.$('#canvas')).boundingBox();
+  page.box = await lib.canvasBox(page);
   return page;
 }
 
 async function shot(page, name) {
   const image = await lib.canvasPixels(page);
   if (name) {
-    // The canvas's own pixels, without its border.
-    const clip = { x: page.box.x + 1, y: page.box.y + 1, width: 1000, height: 500 };
-    await page.screenshot({ path: path.join(workDir, `${name}.png`), clip });
+    // The canvas as shown (its frame is drawn around it, outside this box).
+    await page.screenshot({ path: path.join(workDir, `${name}.png`), clip: page.box });
   }
   return image;
 }
@@ -143,7 +142,8 @@ const checks = [
 
   ['a click throws the bone, and the dog runs out and comes back', async () => {
     const page = await startedPage();
-    await page.mouse.click(page.box.x + 300, page.box.y + 250);
+    const at = lib.atCanvas(page.box, 300, 250);
+    await page.mouse.click(at.x, at.y);
     await lib.waitFor('the dog gone from home (only ground where its legs stood)',
       async () => share(await shot(page), DOG_LEGS, GREEN) > 0.95, 120);
     expect('the dog left', 'yes', true);
@@ -159,7 +159,8 @@ const checks = [
 
   ['\'m\' and the pointer steer the dog', async () => {
     const page = await startedPage();
-    await page.mouse.move(page.box.x + 500, page.box.y + 250);  // the middle: stand still
+    const middle = lib.atCanvas(page.box, 500, 250);
+    await page.mouse.move(middle.x, middle.y);  // the middle: stand still
     await page.keyboard.press('m');
     const entered = await lib.frameCount(page);
     await lib.waitFor('a few frames in free walk', async () => (await lib.frameCount(page)) > entered + 5, 60);
@@ -168,7 +169,8 @@ const checks = [
     const later = await shot(page);
     expect('changed share with the pointer in the middle', changed(still, later, SCENE_BELOW_SKY, 40),
       changed(still, later, SCENE_BELOW_SKY, 40) < 0.05);
-    await page.mouse.move(page.box.x + 500, page.box.y + 10);  // far above the middle: walk away
+    const above = lib.atCanvas(page.box, 500, 10);
+    await page.mouse.move(above.x, above.y);  // far above the middle: walk away
     await lib.waitFor('the view to move as the dog walks', async () => changed(still, await shot(page), SCENE_BELOW_SKY, 40) > 0.2, 120);
     expect('the dog walked and the camera followed', 'yes', true);
     await page.close();

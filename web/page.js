@@ -129,7 +129,7 @@ var Module = {  // eslint-disable-line no-var
 if ('serviceWorker' in navigator && window.isSecureContext) {
   window.addEventListener('load', () => {
     navigator.serviceWorker.register('sw.js').catch(() => {
-      // No worker (for example a host without sw.js): the game still plays online.
+      // No worker (for example a host without sw.js, or offline): the game plays on.
     });
   });
 }

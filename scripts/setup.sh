@@ -38,11 +38,13 @@ PACKAGE_PACKAGES=(
 WEB_PACKAGES=(
     emscripten       # the C++ compiler for the browser (it brings nodejs)
     nodejs           # runs emscripten's tools, the page's server and the browser tests
+    librsvg2-bin     # rsvg-convert, which draws the page's app icons from the game's SVG icon
 )
 WEB_TEST_PACKAGES=(
     chromium         # the headless browser the browser tests drive
     faketime         # the desktop run at a fixed second that the browser's picture is held to
     imagemagick      # turns that desktop screenshot into a picture the browser tests read
+    firefox-esr      # the second browser engine the page is tested in (under Xvfb: headless it has no WebGL)
 )
 
 install_packages() {

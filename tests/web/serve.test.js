@@ -72,7 +72,7 @@ after(() => {
   fs.rmSync(root, { recursive: true, force: true });
 });
 
-test('hostile requests get their error and the page is still served after each', async (t) => {
+test('server: hostile requests get their error and the page is still served after each', async (t) => {
   const cases = [
     ['a malformed escape', 'GET', '/%E0%A4%A', 400],
     ['a lone percent sign', 'GET', '/%', 400],
@@ -105,7 +105,7 @@ test('hostile requests get their error and the page is still served after each',
   });
 });
 
-test('files are served with their types, and the page and the worker are never stale', async () => {
+test('server: files are served with their types, and the page and the worker are never stale', async () => {
   const cases = [
     ['/', 'text/html; charset=utf-8'],
     ['/fetch.html', 'text/html; charset=utf-8'],
@@ -126,7 +126,7 @@ test('files are served with their types, and the page and the worker are never s
   assert.equal(head.body, '');
 });
 
-test('it keeps to 127.0.0.1 unless told to serve the network', async () => {
+test('server: it keeps to 127.0.0.1 unless told to serve the network', async () => {
   assert.equal(server.address().address, '127.0.0.1');
   const lan = await serve(site, 0, '0.0.0.0');
   try {
@@ -136,7 +136,7 @@ test('it keeps to 127.0.0.1 unless told to serve the network', async () => {
   }
 });
 
-test('--lan prints the network address and the plain-http warning once', async () => {
+test('server: --lan prints the network address and the plain-http warning once', async () => {
   const child = spawn(process.execPath, [SERVE_JS, site, '0', '--lan'], { stdio: ['ignore', 'pipe', 'inherit'] });
   try {
     let printed = '';

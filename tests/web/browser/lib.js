@@ -21,7 +21,8 @@ async function launch(profileDir, extraArgs = []) {
 
 // Firefox ESR (Debian's), driven over WebDriver BiDi, with a fresh profile in
 // profileDir. It runs with a window on the X display in DISPLAY (an Xvfb):
-// headless Firefox has no WebGL here.
+// headless Firefox has no WebGL here. Firefox turns WebGL off on Mesa's
+// software renderer unless it is forced on.
 async function launchFirefox(profileDir) {
   const puppeteer = require('puppeteer-core');
   return puppeteer.launch({

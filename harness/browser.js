@@ -6,8 +6,9 @@
 
 const { serve } = require('../web/serve.js');
 
-// Headless Chromium with a fresh profile in profileDir.
-async function launch(profileDir) {
+// Headless Chromium with a fresh profile in profileDir; extraArgs are added
+// to its command line (for example --disable-webgl).
+async function launch(profileDir, extraArgs = []) {
   const puppeteer = require('puppeteer-core');
   return puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -15,14 +16,30 @@ async function launch(profileDir) {
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync',
       ...(process.env.FETCH_CHROMIUM_FLAGS ? process.env.FETCH_CHROMIUM_FLAGS.split(' ') : ['--enable-unsafe-swiftshader']),
-      `--user-data-dir=${profileDir}`],
+      ...extraArgs, `--user-data-dir=${profileDir}`],
   });
 }
 
-// Opens the page at 1000 x 500 canvas size; collects console lines into page.lines.
-async function openGame(browser, url, { fixedTime } = {}) {
+// Firefox ESR (Debian's), driven over WebDriver BiDi, with a fresh profile in
+// profileDir. It runs with a window on the X display in DISPLAY (an Xvfb):
+// headless Firefox has no WebGL here. Firefox turns WebGL off on Mesa's
+// software renderer unless it is forced on.
+async function launchFirefox(profileDir) {
+  const puppeteer = require('puppeteer-core');
+  return puppeteer.launch({
+    browser: 'firefox',
+    executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+    headless: false,
+    userDataDir: profileDir,
+    extraPrefsFirefox: { 'webgl.force-enabled': true, 'browser.shell.checkDefaultBrowser': false },
+  });
+}
+
+// Opens the page at 1000 x 500 canvas size (or in the viewport given, for
+// example a phone's); collects console lines into page.lines.
+async function openGame(browser, url, { fixedTime, viewport = { width: 1100, height: 900 } } = {}) {
   const page = await browser.newPage();
-  await page.setViewport({ width: 1100, height: 900 });
+  await page.setViewport(viewport);
   page.lines = [];
   page.on('console', (message) => page.lines.push(message.text()));
   page.on('pageerror', (error) => page.lines.push(`page error: ${error.message}`));
@@ -72,6 +89,18 @@ async function canvasPixels(page) {
   return { width: 1000, height: 500, data: Buffer.from(base64, 'base64') };
 }
 
+// The canvas as the page shows it: { x, y, width, height } in CSS pixels. The
+// page scales it to fit the window; its drawing buffer stays 1000 x 500.
+async function canvasBox(page) {
+  return (await page.$('#canvas')).boundingBox();
+}
+
+// The page's CSS pixel { x, y } of the canvas' own pixel (x, y), through the
+// size the canvas is shown at (box from canvasBox).
+function atCanvas(box, x, y) {
+  return { x: box.x + (x * box.width) / 1000, y: box.y + (y * box.height) / 500 };
+}
+
 // How many frames the game has drawn, counted by the page's animation frames.
 async function frameCount(page) {
   return page.evaluate(() => (typeof Browser !== 'undefined' && Browser.mainLoop ? Browser.mainLoop.currentFrameNumber : 0));
@@ -101,4 +130,4 @@ function runTool(site, name, body) {
   });
 }
 
-module.exports = { serve, launch, openGame, waitFor, canvasPixels, frameCount, runTool };
+module.exports = { serve, launch, launchFirefox, openGame, waitFor, canvasPixels, canvasBox, atCanvas, frameCount, runTool };

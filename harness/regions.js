@@ -1,4 +1,5 @@
-// The screen regions and colour tests of harness/regions.json, for node:
+// The screen regions and colour tests of harness/regions.json, for node, and
+// the probes that measure them on a picture (share, changed):
 // regions.NAME is [x, y, width, height]; colours.NAME([r, g, b]) is true when
 // the pixel passes that colour test. The tests are written as e2e_tool reads
 // them ("g>r+20,b<100": comparisons that must all hold, between
@@ -44,4 +45,31 @@ function colourTest(text) {
 const regions = Object.fromEntries(Object.entries(table.regions).map(([name, { rect }]) => [name, rect]));
 const colours = Object.fromEntries(Object.entries(table.colours).map(([name, { test }]) => [name, colourTest(test)]));
 
-module.exports = { regions, colours, colourTest };
+// --- probes on a picture: { width, height, data, channels (4 unless given) }, rows top first
+
+function pixel(image, x, y) {
+  const i = (y * image.width + x) * (image.channels || 4);
+  return [image.data[i], image.data[i + 1], image.data[i + 2]];
+}
+
+// Share of pixels in the rectangle [x, y, width, height] for which test(rgb) holds.
+function share(image, [x0, y0, w, h], test) {
+  let hits = 0;
+  for (let y = y0; y < y0 + h; ++y) for (let x = x0; x < x0 + w; ++x) if (test(pixel(image, x, y))) ++hits;
+  return hits / (w * h);
+}
+
+// Share of pixels in the rectangle whose largest channel difference exceeds tolerance.
+function changed(a, b, [x0, y0, w, h], tolerance) {
+  let hits = 0;
+  for (let y = y0; y < y0 + h; ++y) {
+    for (let x = x0; x < x0 + w; ++x) {
+      const p = pixel(a, x, y);
+      const q = pixel(b, x, y);
+      if (Math.max(Math.abs(p[0] - q[0]), Math.abs(p[1] - q[1]), Math.abs(p[2] - q[2])) > tolerance) ++hits;
+    }
+  }
+  return hits / (w * h);
+}
+
+module.exports = { regions, colours, colourTest, share, changed };

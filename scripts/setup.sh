@@ -52,10 +52,12 @@ RELEASE_PACKAGES=(
 WEB_PACKAGES=(
     emscripten       # the C++ compiler for the browser (it brings nodejs)
     nodejs           # runs emscripten's tools, the page's server and the browser tests
+    librsvg2-bin     # rsvg-convert, which draws the page's app icons from the game's SVG icon
 )
 WEB_TEST_PACKAGES=(
     chromium         # the headless browser the browser tests drive
     imagemagick      # turns that desktop screenshot into a picture the browser tests read
+    firefox-esr      # the second browser engine the page is tested in (under Xvfb: headless it has no WebGL)
 )
 
 install_packages() {

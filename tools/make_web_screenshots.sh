@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The browser version's screenshots in docs/: the page (docs/web-page.png) and
-# the rest scene of the desktop game and of the browser, taken at the same
-# second, the desktop's above (docs/web-beside-desktop.png).
+# The browser version's screenshots in docs/: the page (docs/web-page.png), the
+# page on a phone-sized touch screen (docs/web-phone.png), and the rest scene of
+# the desktop game and of the browser, taken at the same second, the desktop's
+# above (docs/web-beside-desktop.png).
 #
 # Usage: tools/make_web_screenshots.sh [DESKTOP_BUILD] [WEB_BUILD]   (default build, build-web)
 # Needs both builds, Xvfb, xdotool, jq, faketime, imagemagick and Chromium (./test
@@ -19,8 +20,8 @@ bash "$ROOT/harness/install_puppeteer.sh" "$WEB"
 bash "$ROOT/harness/desktop_reference.sh" "$DESKTOP/run/fetch" "$DESKTOP/run" "$WORK/desktop" \
     "$DESKTOP/tests/e2e_tool" "$STAMP" "$WORK/desktop.ppm"
 NODE_PATH=$WEB/node/node_modules node "$ROOT/tools/make_web_screenshots.js" "$WEB/site" "$STAMP" \
-    "$ROOT/docs/web-page.png" "$WORK/browser.png"
+    "$ROOT/docs/web-page.png" "$WORK/browser.png" "$ROOT/docs/web-phone.png"
 # Desktop above, browser below, a white line between.
 convert "$WORK/desktop.ppm" "$WORK/browser.png" -background white -gravity south -splice 0x6 -append \
     "$ROOT/docs/web-beside-desktop.png"
-echo "wrote docs/web-page.png and docs/web-beside-desktop.png"
+echo "wrote docs/web-page.png, docs/web-phone.png and docs/web-beside-desktop.png"

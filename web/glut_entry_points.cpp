@@ -1,9 +1,13 @@
 // GLUT in the browser: the canvas as the window, the browser's events as
 // GLUT's callbacks, its animation frames as the main loop, its timeouts as
-// GLUT's timers. The pointer is reported where it is now. When the game calls
-// exit(), the page's Module.quit calls fetchWebEnded: the loop, the timers and
-// the input stop, the last frame stays on the canvas and the page is told
-// (Module.onGameEnded).
+// GLUT's timers. The pointer is reported where it is now, in the canvas' own
+// pixels whatever size the page shows it at. A finger on the canvas is the
+// left button and the pointer; when it lifts, the pointer goes back to the
+// middle. The page's on-screen keys arrive through fetchWebKey. When the game
+// calls exit(), the page's Module.quit calls fetchWebEnded: the loop, the
+// timers and the input stop, the last frame stays on the canvas and the page
+// is told (Module.onGameEnded). Without WebGL the page is told
+// (Module.onNoWebGL) and the game does not start.
 #include "webgl_layer.h"
 
 #include <GL/glut.h>
@@ -30,6 +34,7 @@ struct Window {
     bool ended = false;
     int pointerX = 0;
     int pointerY = 0;
+    long touchId = -1;  // the finger that is the pointer, or -1
     void (*display)() = nullptr;
     void (*reshape)(int, int) = nullptr;
     void (*mouse)(int, int, int, int) = nullptr;
@@ -61,26 +66,105 @@ void fireTimer(void* data)
     }
 }
 
+// Moves the pointer to a point given in CSS pixels from the canvas' top-left
+// corner, scaled to the canvas' own pixels and kept on the canvas.
+void setPointer(long cssX, long cssY)
+{
+    double cssWidth = 0.0;
+    double cssHeight = 0.0;
+    emscripten_get_element_css_size(canvas, &cssWidth, &cssHeight);
+    const auto scale = [](long at, double cssSize, int size) {
+        const int scaled = cssSize > 0.0 ? static_cast<int>(static_cast<double>(at) * size / cssSize) : static_cast<int>(at);
+        return scaled < 0 ? 0 : scaled >= size ? size - 1 : scaled;
+    };
+    window.pointerX = scale(cssX, cssWidth, window.width);
+    window.pointerY = scale(cssY, cssHeight, window.height);
+}
+
+void movePointer()
+{
+    if (!window.ended && window.passiveMotion != nullptr) {
+        window.passiveMotion(window.pointerX, window.pointerY);
+    }
+}
+
+void pressLeft(int state)
+{
+    if (!window.ended && window.mouse != nullptr) {
+        window.mouse(GLUT_LEFT_BUTTON, state, window.pointerX, window.pointerY);
+    }
+}
+
 EM_BOOL onMouseButton(int type, const EmscriptenMouseEvent* e, void*)
 {
-    window.pointerX = e->targetX;
-    window.pointerY = e->targetY;
+    setPointer(e->targetX, e->targetY);
     if (window.ended || window.mouse == nullptr || e->button > 2) {
         return EM_FALSE;
     }
     const int state = type == EMSCRIPTEN_EVENT_MOUSEDOWN ? GLUT_DOWN : GLUT_UP;
-    window.mouse(e->button, state, e->targetX, e->targetY);  // 0, 1, 2: left, middle, right, as GLUT
+    window.mouse(e->button, state, window.pointerX, window.pointerY);  // 0, 1, 2: left, middle, right, as GLUT
     return EM_FALSE;
 }
 
 EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*)
 {
-    window.pointerX = e->targetX;
-    window.pointerY = e->targetY;
-    if (!window.ended && e->buttons == 0 && window.passiveMotion != nullptr) {
-        window.passiveMotion(e->targetX, e->targetY);
+    setPointer(e->targetX, e->targetY);
+    if (e->buttons == 0) {
+        movePointer();
     }
     return EM_FALSE;
+}
+
+// The finger that is the pointer, among the event's changed touches, or null.
+const EmscriptenTouchPoint* changedPointerTouch(const EmscriptenTouchEvent* e)
+{
+    for (int i = 0; i < e->numTouches; ++i) {
+        if (e->touches[i].isChanged && e->touches[i].identifier == window.touchId) {
+            return &e->touches[i];
+        }
+    }
+    return nullptr;
+}
+
+// A finger down is the left button pressed there, and the pointer while it
+// rests or moves; lifting it releases the button and puts the pointer back in
+// the middle, so a walking dog stops. Other fingers are ignored. Handled
+// touches are kept from the page: no scrolling, zooming or emulated click.
+EM_BOOL onTouch(int type, const EmscriptenTouchEvent* e, void*)
+{
+    if (type == EMSCRIPTEN_EVENT_TOUCHSTART && window.touchId < 0) {
+        for (int i = 0; i < e->numTouches; ++i) {
+            if (e->touches[i].isChanged) {
+                window.touchId = e->touches[i].identifier;
+                break;
+            }
+        }
+    }
+    const EmscriptenTouchPoint* touch = changedPointerTouch(e);
+    if (touch == nullptr) {
+        return EM_TRUE;
+    }
+    setPointer(touch->targetX, touch->targetY);
+    if (type == EMSCRIPTEN_EVENT_TOUCHSTART) {
+        movePointer();
+        pressLeft(GLUT_DOWN);
+    } else if (type == EMSCRIPTEN_EVENT_TOUCHMOVE) {
+        movePointer();
+    } else {
+        window.touchId = -1;
+        pressLeft(GLUT_UP);
+        window.pointerX = window.width / 2;
+        window.pointerY = window.height / 2;
+        movePointer();
+    }
+    return EM_TRUE;
+}
+
+void sendKey(unsigned char key)
+{
+    if (!window.ended && window.keyboard != nullptr) {
+        window.keyboard(key, window.pointerX, window.pointerY);
+    }
 }
 
 EM_BOOL onKeyPress(int, const EmscriptenKeyboardEvent* e, void*)
@@ -89,11 +173,20 @@ EM_BOOL onKeyPress(int, const EmscriptenKeyboardEvent* e, void*)
         e->charCode == 0 || e->charCode > 255) {
         return EM_FALSE;
     }
-    window.keyboard(static_cast<unsigned char>(e->charCode), window.pointerX, window.pointerY);
+    sendKey(static_cast<unsigned char>(e->charCode));
     return EM_TRUE;
 }
 
 }  // namespace
+
+// An on-screen key: the game gets what the keyboard's key sends, with the
+// pointer where it is.
+extern "C" EMSCRIPTEN_KEEPALIVE void fetchWebKey(int key)
+{
+    if (key > 0 && key <= 255) {
+        sendKey(static_cast<unsigned char>(key));
+    }
+}
 
 extern "C" EMSCRIPTEN_KEEPALIVE void fetchWebEnded(int)
 {
@@ -130,11 +223,21 @@ int glutCreateWindow(const char*)
     attributes.preserveDrawingBuffer = EM_TRUE;  // the last frame stays after the end
     attributes.majorVersion = 1;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvas, &attributes);
+    if (context <= 0) {
+        // No WebGL: say so on the page and stop here, before any GL call; the
+        // page stays as it is, with no exception and no "game has ended".
+        emscripten_run_script("if (Module.onNoWebGL) Module.onNoWebGL();");
+        emscripten_exit_with_live_runtime();
+    }
     emscripten_webgl_make_context_current(context);
     web::webGlStart();
     emscripten_set_mousedown_callback(canvas, nullptr, EM_FALSE, onMouseButton);
     emscripten_set_mouseup_callback(canvas, nullptr, EM_FALSE, onMouseButton);
     emscripten_set_mousemove_callback(canvas, nullptr, EM_FALSE, onMouseMove);
+    emscripten_set_touchstart_callback(canvas, nullptr, EM_FALSE, onTouch);
+    emscripten_set_touchmove_callback(canvas, nullptr, EM_FALSE, onTouch);
+    emscripten_set_touchend_callback(canvas, nullptr, EM_FALSE, onTouch);
+    emscripten_set_touchcancel_callback(canvas, nullptr, EM_FALSE, onTouch);
     emscripten_set_keypress_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKeyPress);
     return 1;
 }

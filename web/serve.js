@@ -1,51 +1,130 @@
-// A static file server for the browser build's folder, on 127.0.0.1 only.
+// A static file server for the browser build's folder, on 127.0.0.1 unless told
+// to serve the local network.
 //
-//   node web/serve.js SITE_DIR [PORT]      (PORT 0: any free port)
+//   node web/serve.js SITE_DIR [PORT] [--lan]      (PORT 0: any free port)
 //
-// Prints the page's address; serves until stopped. Tests use serve() directly.
+// Prints the page's address; serves until stopped. With --lan it listens on
+// every interface and also prints this machine's network address, for a phone
+// on the same network. No request stops it: a malformed escape gets 400, a
+// method other than GET and HEAD 405, anything outside the site folder
+// (dot-dot in any spelling, a sibling folder, a symbolic link leading out) 404.
+// Every answer carries Cache-Control: no-cache, so a new build is seen at once.
+// Tests use serve() directly.
 'use strict';
 
 const fs = require('fs');
 const http = require('http');
+const os = require('os');
 const path = require('path');
 
 const types = {
-  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.data': 'application/octet-stream', '.png': 'image/png',
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8', '.wasm': 'application/wasm',
+  '.data': 'application/octet-stream', '.png': 'image/png', '.svg': 'image/svg+xml',
+  '.webmanifest': 'application/manifest+json', '.json': 'application/json', '.css': 'text/css; charset=utf-8',
 };
 
-// Serves siteFolder on 127.0.0.1 at port; resolves to { server, url } (the page).
-function serve(siteFolder, port = 0) {
-  const folder = path.resolve(siteFolder);
+// The file under folder (a real path) that urlPath names, or a status code:
+// 400 for a malformed escape, 404 for anything not a file inside the folder.
+function resolveFile(folder, urlPath) {
+  let name;
+  try {
+    name = decodeURIComponent(new URL(urlPath, 'http://127.0.0.1').pathname);
+  } catch {
+    return 400;
+  }
+  if (name.includes('\0')) return 400;
+  const wanted = path.join(folder, name === '/' ? 'fetch.html' : name);
+  let real;
+  try {
+    real = fs.realpathSync(wanted);  // follows symbolic links, so a link out is seen as out
+  } catch {
+    return 404;
+  }
+  const relative = path.relative(folder, real);
+  if (relative === '' || relative.startsWith('..') || path.isAbsolute(relative)) return 404;
+  try {
+    return fs.statSync(real).isFile() ? real : 404;
+  } catch {
+    return 404;
+  }
+}
+
+function answer(response, status, headers = {}) {
+  response.writeHead(status, { 'Cache-Control': 'no-cache', ...headers });
+  response.end();
+}
+
+// Serves siteFolder on host (127.0.0.1 unless given) at port; resolves to
+// { server, url } (the page on 127.0.0.1).
+function serve(siteFolder, port = 0, host = '127.0.0.1') {
+  const folder = fs.realpathSync(path.resolve(siteFolder));
   const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
-    const file = path.join(folder, name === '/' ? 'fetch.html' : name);
-    if (!file.startsWith(folder) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-      response.writeHead(404);
-      response.end();
-      return;
+    try {
+      if (request.method !== 'GET' && request.method !== 'HEAD') {
+        answer(response, 405, { Allow: 'GET, HEAD' });
+        return;
+      }
+      const file = resolveFile(folder, request.url);
+      if (typeof file === 'number') {
+        answer(response, file);
+        return;
+      }
+      const { size } = fs.statSync(file);
+      response.writeHead(200, {
+        'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+        'Content-Length': size,
+        'Cache-Control': 'no-cache',
+      });
+      if (request.method === 'HEAD') {
+        response.end();
+        return;
+      }
+      fs.createReadStream(file).on('error', () => response.destroy()).pipe(response);
+    } catch {
+      if (!response.headersSent) answer(response, 500);
+      else response.destroy();
     }
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(response);
+  });
+  server.on('clientError', (error, socket) => {
+    if (socket.writable) socket.end('HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n');
+    else socket.destroy();
   });
   return new Promise((resolve, reject) => {
     server.once('error', reject);
-    server.listen(port, '127.0.0.1', () => {
+    server.listen(port, host, () => {
       resolve({ server, url: `http://127.0.0.1:${server.address().port}/fetch.html` });
     });
   });
 }
 
-module.exports = { serve };
+// This machine's IPv4 addresses on its networks (not the loopback).
+function networkAddresses() {
+  return Object.values(os.networkInterfaces()).flat()
+    .filter((entry) => entry && entry.family === 'IPv4' && !entry.internal)
+    .map((entry) => entry.address);
+}
+
+module.exports = { serve, networkAddresses };
 
 if (require.main === module) {
-  const [site, port] = process.argv.slice(2);
+  const args = process.argv.slice(2);
+  const lan = args.includes('--lan');
+  const [site, port] = args.filter((arg) => arg !== '--lan');
   if (!site) {
-    console.error('usage: node web/serve.js SITE_DIR [PORT]');
+    console.error('usage: node web/serve.js SITE_DIR [PORT] [--lan]');
     process.exit(2);
   }
-  serve(site, Number(port || 0)).then(({ url }) => {
+  serve(site, Number(port || 0), lan ? '0.0.0.0' : '127.0.0.1').then(({ server, url }) => {
     console.log(`Fetch is served at ${url} (Ctrl-C stops it)`);
+    if (!lan) return;
+    const addresses = networkAddresses();
+    const { port: bound } = server.address();
+    if (addresses.length === 0) {
+      console.log('This machine has no network address: a phone cannot reach it.');
+    }
+    for (const address of addresses) console.log(`On this network: http://${address}:${bound}/fetch.html`);
+    console.log('Over plain http a phone plays but gets no offline play and cannot install the app: '
+      + 'browsers allow those only over https or on localhost.');
   }, (error) => {
     console.error(`cannot serve on port ${port}: ${error.message}`);
     process.exit(1);

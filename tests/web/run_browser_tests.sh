@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # The browser build's end-to-end tests in headless Chromium, beside a desktop
-# run for the picture comparison.
+# run for the picture comparison; then the page on a phone, offline, with
+# something missing, and in Firefox; and the page server's own tests.
 #
 #   bash tests/web/run_browser_tests.sh WEB_BUILD_DIR DESKTOP_BUILD_DIR
 #
 # Installs puppeteer-core (harness/install_puppeteer.sh) into
-# WEB_BUILD_DIR/node, takes the desktop's rest scene at a fixed second
-# (harness/desktop_reference.sh), then runs tests/web/browser/run_tests.js
-# and sound_check.js against WEB_BUILD_DIR/site, and
-# tests/web/browser/shader_lighting.js against the check page it builds.
+# WEB_BUILD_DIR/node, runs tests/web/serve.test.js (node:test), takes the
+# desktop's rest scene at a fixed second (harness/desktop_reference.sh), runs
+# tests/web/browser/run_tests.js against WEB_BUILD_DIR/site, then phone.js,
+# offline.js, missing.js and sound_check.js, firefox.js on a private Xvfb
+# (headless Firefox has no WebGL here), and shader_lighting.js against the
+# check page it builds. Every part runs; the script fails if any did.
+# FETCH_WEB_CHECKS=WORD runs only the checks whose names hold WORD.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 HARNESS=$(cd "$HERE/../../harness" && pwd)
@@ -20,12 +24,31 @@ STAMP=1765108800   # 2025-12-07 12:00:00 UTC: any fixed second will do
 mkdir -p "$WORK"
 bash "$HARNESS/install_puppeteer.sh" "$WEB"
 
+failed=()
+# part NAME COMMAND...: runs one part of the tests and notes it if it fails.
+part() {
+    local name=$1
+    shift
+    echo "== $name"
+    "$@" || failed+=("$name")
+}
+
+part "the page server (node:test)" node --test ${FETCH_WEB_CHECKS:+--test-name-pattern="$FETCH_WEB_CHECKS"} "$HERE/serve.test.js"
+
 bash "$HARNESS/desktop_reference.sh" "$DESKTOP/run/fetch" "$DESKTOP/run" "$WORK/desktop" \
     "$DESKTOP/tests/e2e_tool" "$STAMP" "$WORK/desktop-rest.ppm"
-status=0
-NODE_PATH=$WEB/node/node_modules node "$HERE/browser/run_tests.js" "$WEB/site" "$WORK" "$WORK/desktop-rest.ppm" "$STAMP" ||
-    status=1
-NODE_PATH=$WEB/node/node_modules node "$HERE/browser/sound_check.js" "$WEB/site" "$WORK" || status=1
+export NODE_PATH=$WEB/node/node_modules
+part "the page in Chromium" node "$HERE/browser/run_tests.js" "$WEB/site" "$WORK" "$WORK/desktop-rest.ppm" "$STAMP"
+for script in phone offline missing; do
+    part "the page: $script" node "$HERE/browser/$script.js" "$WEB/site" "$WORK/$script"
+done
+part "the page's sound" node "$HERE/browser/sound_check.js" "$WEB/site" "$WORK"
+part "the page in Firefox" bash "$HARNESS/with_xvfb.sh" node "$HERE/browser/firefox.js" "$WEB/site" "$WORK/firefox"
 NODE_PATH=/usr/share/nodejs cmake --build "$WEB" --target shader_lighting
-NODE_PATH=$WEB/node/node_modules node "$HERE/browser/shader_lighting.js" "$WEB/checks" "$WORK/shader-lighting" || status=1
-exit "$status"
+part "the shader's lighting" node "$HERE/browser/shader_lighting.js" "$WEB/checks" "$WORK/shader-lighting"
+
+if [ ${#failed[@]} -gt 0 ]; then
+    printf 'FAILED: %s\n' "${failed[@]}" >&2
+    exit 1
+fi
+echo "== all browser checks passed"

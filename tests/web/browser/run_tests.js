@@ -14,8 +14,8 @@
 const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
-const { regions, colours } = require('../../../harness/regions.js');
-const imageTable = require('../../../src/textures/images.json');
+const { regions, colours, share, changed } = require('../../../harness/regions.js');
+const { expect, IMAGES } = require('./checks.js');
 
 const [siteDir, workDir, desktopPpm, stampText] = process.argv.slice(2);
 if (!siteDir || !workDir) {
@@ -24,32 +24,7 @@ if (!siteDir || !workDir) {
 }
 fs.mkdirSync(workDir, { recursive: true });
 
-// --- pixels -------------------------------------------------------------------------------
-function pixel(image, x, y) {
-  const i = (y * image.width + x) * (image.channels || 4);
-  return [image.data[i], image.data[i + 1], image.data[i + 2]];
-}
-
-// Share of pixels in the rectangle for which test(rgb) holds.
-function share(image, [x0, y0, w, h], test) {
-  let hits = 0;
-  for (let y = y0; y < y0 + h; ++y) for (let x = x0; x < x0 + w; ++x) if (test(pixel(image, x, y))) ++hits;
-  return hits / (w * h);
-}
-
-// Share of pixels in the rectangle whose largest channel difference exceeds tolerance.
-function changed(a, b, [x0, y0, w, h], tolerance) {
-  let hits = 0;
-  for (let y = y0; y < y0 + h; ++y) {
-    for (let x = x0; x < x0 + w; ++x) {
-      const p = pixel(a, x, y);
-      const q = pixel(b, x, y);
-      if (Math.max(Math.abs(p[0] - q[0]), Math.abs(p[1] - q[1]), Math.abs(p[2] - q[2])) > tolerance) ++hits;
-    }
-  }
-  return hits / (w * h);
-}
-
+// --- pictures ----------------------------------------------------------------------------
 // A binary PPM (P6, 8 bits), comment lines allowed in its header.
 function readPpm(file) {
   const bytes = fs.readFileSync(file);
@@ -81,12 +56,6 @@ let browser;
 let url;
 const results = [];
 
-// expect(what, value, ok): prints the check's line; a failed check throws.
-function expect(what, value, ok) {
-  const line = `${ok ? 'ok' : 'FAIL'}: ${what} (${typeof value === 'number' ? value.toFixed(3) : value})`;
-  console.log(`    ${line}`);
-  if (!ok) throw new Error(line);
-}
 
 // waitToSee(what, condition, seconds, interval): a check that waits: throws
 // if condition() is not met within seconds; prints what it saw when it is.
@@ -99,16 +68,15 @@ async function startedPage(options) {
   const page = await lib.openGame(browser, url, options);
   await lib.waitFor('the twelve images to load', () => page.lines.filter((l) => l.startsWith('trying to load ')).length === 12, 120);
   await lib.waitFor('60 frames', async () => (await lib.frameCount(page)) >= 60, 180);
-  page.box = await (await page.$('#canvas')).boundingBox();
+  page.box = await lib.canvasBox(page);
   return page;
 }
 
 async function shot(page, name) {
   const image = await lib.canvasPixels(page);
   if (name) {
-    // The canvas's own pixels, without its border.
-    const clip = { x: page.box.x + 1, y: page.box.y + 1, width: 1000, height: 500 };
-    await page.screenshot({ path: path.join(workDir, `${name}.png`), clip });
+    // The canvas as shown (its frame is drawn around it, outside this box).
+    await page.screenshot({ path: path.join(workDir, `${name}.png`), clip: page.box });
   }
   return image;
 }
@@ -118,7 +86,7 @@ const checks = [
     const page = await startedPage();
     const names = page.lines.filter((l) => l.startsWith('trying to load ')).map((l) => l.slice(15));
     expect('load lines in order', names.join(' '),
-      names.join(' ') === imageTable.images.map((image) => image.file).join(' '));
+      names.join(' ') === IMAGES);
     const errors = page.lines.filter((l) => /error|abort|exception/i.test(l));
     expect('no errors on the console', errors.join(' | ') || 'none', errors.length === 0);
     expect('canvas size', `${page.box.width}x${page.box.height}`, Math.round(page.box.width) >= 1000 && Math.round(page.box.height) >= 500);
@@ -152,7 +120,8 @@ const checks = [
 
   ['a click throws the bone, and the dog runs out and comes back', async () => {
     const page = await startedPage();
-    await page.mouse.click(page.box.x + 300, page.box.y + 250);
+    const at = lib.atCanvas(page.box, 300, 250);
+    await page.mouse.click(at.x, at.y);
     await waitToSee('the dog gone from home (only ground where its legs stood)',
       async () => share(await shot(page), DOG_LEGS, GREEN) > 0.95, 120);
     await waitToSee('the dog back home and at rest', async () => {
@@ -166,7 +135,8 @@ const checks = [
 
   ['\'m\' and the pointer steer the dog', async () => {
     const page = await startedPage();
-    await page.mouse.move(page.box.x + 500, page.box.y + 250);  // the middle: stand still
+    const middle = lib.atCanvas(page.box, 500, 250);
+    await page.mouse.move(middle.x, middle.y);  // the middle: stand still
     await page.keyboard.press('m');
     const entered = await lib.frameCount(page);
     await lib.waitFor('a few frames in free walk', async () => (await lib.frameCount(page)) > entered + 5, 60);
@@ -175,7 +145,8 @@ const checks = [
     const later = await shot(page);
     expect('changed share with the pointer in the middle', changed(still, later, SCENE_BELOW_SKY, 40),
       changed(still, later, SCENE_BELOW_SKY, 40) < 0.05);
-    await page.mouse.move(page.box.x + 500, page.box.y + 10);  // far above the middle: walk away
+    const above = lib.atCanvas(page.box, 500, 10);
+    await page.mouse.move(above.x, above.y);  // far above the middle: walk away
     await waitToSee('the view moving as the dog walks and the camera follows',
       async () => changed(still, await shot(page), SCENE_BELOW_SKY, 40) > 0.2, 120);
     await page.close();

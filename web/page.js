@@ -1,0 +1,135 @@
+// The page around the game: the runtime's hooks (Module), the on-screen keys
+// on touch screens, full screen, clear words when WebGL or a download is
+// missing, and the offline worker (sw.js). Loaded before the game's fetch.js.
+'use strict';
+
+// Shows a problem on the page in place of the loading line.
+function showProblem(text) {
+  const problem = document.getElementById('problem');
+  problem.textContent = text;
+  problem.hidden = false;
+  document.getElementById('status').textContent = '';
+}
+
+// --- downloads: a file that does not arrive is named on the page ---------------------------
+const failedDownloads = [];
+
+function downloadFailed(url, why) {
+  const name = decodeURIComponent(new URL(url, window.location.href).pathname.split('/').pop()) || String(url);
+  if (failedDownloads.includes(name)) return;
+  failedDownloads.push(name);
+  showProblem(`The game cannot start: ${failedDownloads.join(', ')} did not download (${why}). `
+    + 'Check the connection, or that the file is in the site folder, and reload the page.');
+}
+
+// Every download the runtime makes goes through XMLHttpRequest or fetch; watch
+// both. The listeners come first, before the runtime's own handlers run.
+(() => {
+  const open = XMLHttpRequest.prototype.open;
+  XMLHttpRequest.prototype.open = function (method, url, ...rest) {
+    this.addEventListener('load', () => {
+      if (this.status >= 400) downloadFailed(url, `${this.status} ${this.statusText}`.trim());
+    });
+    this.addEventListener('error', () => downloadFailed(url, 'no answer from the server'));
+    return open.call(this, method, url, ...rest);
+  };
+  const realFetch = window.fetch.bind(window);
+  window.fetch = (input, init) => {
+    const url = typeof input === 'string' ? input : input.url;
+    return realFetch(input, init).then((response) => {
+      if (!response.ok) downloadFailed(url, `${response.status} ${response.statusText}`.trim());
+      return response;
+    }, (error) => {
+      downloadFailed(url, 'no answer from the server');
+      throw error;
+    });
+  };
+  // A script that does not load (fetch.js itself).
+  window.addEventListener('error', (event) => {
+    if (event.target instanceof HTMLScriptElement) downloadFailed(event.target.src, 'it could not be loaded');
+  }, true);
+  // What the runtime throws after a failed download is already said on the
+  // page: keep it off the console as an uncaught error.
+  window.addEventListener('error', (event) => {
+    if (failedDownloads.length > 0) event.preventDefault();
+  });
+  window.addEventListener('unhandledrejection', (event) => {
+    if (failedDownloads.length > 0) event.preventDefault();
+  });
+})();
+
+// --- the runtime's hooks -------------------------------------------------------------------
+var Module = {  // eslint-disable-line no-var
+  print(text) { console.log(text); },
+  printErr(text) { console.error(text); },
+  setStatus(text) {
+    if (document.getElementById('problem').hidden) document.getElementById('status').textContent = text;
+  },
+  onRuntimeInitialized() {
+    document.getElementById('status').textContent = '';
+    document.getElementById('canvas').focus();
+  },
+  quit(status, toThrow) {  // exit(): stop the game, keep its last frame
+    if (Module._fetchWebEnded) Module._fetchWebEnded(status);
+    throw toThrow;
+  },
+  onGameEnded() {
+    document.getElementById('ended').hidden = false;
+    document.title = 'Fetch (ended)';
+  },
+  onNoWebGL() {
+    showProblem('This browser cannot draw the game: WebGL is unavailable or turned off. '
+      + 'Turn on hardware (graphics) acceleration in the browser\'s settings, update the browser '
+      + 'or the graphics driver, or try another browser.');
+  },
+  onAbort(what) {
+    if (failedDownloads.length === 0) showProblem(`The game stopped: ${what}. Reload the page to try again.`);
+  },
+};
+
+// --- on-screen keys, shown where the device has touch --------------------------------------
+(() => {
+  const touch = navigator.maxTouchPoints > 0 || window.matchMedia('(pointer: coarse)').matches;
+  document.documentElement.classList.toggle('touch', touch);
+  for (const button of document.querySelectorAll('#keys [data-key]')) {
+    button.addEventListener('click', () => {
+      // What the keyboard's key sends, with the pointer where it is.
+      if (Module.calledRun && Module._fetchWebKey) Module._fetchWebKey(button.dataset.key.charCodeAt(0));
+    });
+  }
+})();
+
+// --- full screen: the canvas with its keys, landscape where the browser allows it ---------
+(() => {
+  const game = document.getElementById('game');
+  const button = document.getElementById('fullscreen');
+  const current = () => document.fullscreenElement || document.webkitFullscreenElement;
+  button.hidden = !(document.fullscreenEnabled || document.webkitFullscreenEnabled);
+  button.addEventListener('click', async () => {
+    try {
+      if (current()) {
+        await (document.exitFullscreen || document.webkitExitFullscreen).call(document);
+        return;
+      }
+      await (game.requestFullscreen ? game.requestFullscreen({ navigationUI: 'hide' }) : game.webkitRequestFullscreen());
+      if (screen.orientation && screen.orientation.lock) await screen.orientation.lock('landscape').catch(() => {});
+    } catch {
+      // The browser said no: the game plays on in the page.
+    }
+  });
+  const label = () => {
+    button.textContent = current() ? 'Leave full screen' : 'Full screen';
+    button.setAttribute('aria-label', button.textContent);
+  };
+  document.addEventListener('fullscreenchange', label);
+  document.addEventListener('webkitfullscreenchange', label);
+})();
+
+// --- offline: the worker keeps the page's files (https or localhost only, the browser's rule)
+if ('serviceWorker' in navigator && window.isSecureContext) {
+  window.addEventListener('load', () => {
+    navigator.serviceWorker.register('sw.js').catch(() => {
+      // No worker (for example a host without sw.js, or offline): the game plays on.
+    });
+  });
+}

@@ -21,19 +21,8 @@ if (!siteDir || !workDir) {
 }
 fs.mkdirSync(workDir, { recursive: true });
 
-const DOG_LEGS = [482, 320, 36, 30];  // only ground behind them once the dog has left home
-const GREEN = ([r, g, b]) => g > r + 10 && g > b + 10;
-
-function share(image, [x0, y0, w, h], test) {
-  let hits = 0;
-  for (let y = y0; y < y0 + h; ++y) {
-    for (let x = x0; x < x0 + w; ++x) {
-      const i = (y * image.width + x) * 4;
-      if (test([image.data[i], image.data[i + 1], image.data[i + 2]])) ++hits;
-    }
-  }
-  return hits / (w * h);
-}
+// Only ground behind the dog's legs once it has left home.
+const { regions: { dog_legs: DOG_LEGS }, colours: { green: GREEN }, share } = require('../../../harness/regions.js');
 
 function expect(what, value, ok) {
   const line = `${ok ? 'ok' : 'FAIL'}: ${what} (${value})`;

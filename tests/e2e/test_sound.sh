@@ -29,29 +29,15 @@ export ALSOFT_CONF=$E2E_WORK/alsoft-wave.conf
 # A fixed clock plants the same trees every time: at this second none stands
 # near home or in the wedge to the left where the bone lands and the dog runs,
 # so no tree's crash mixes into the bursts counted below.
-STAMP=1765126800   # 2025-12-07 17:00:00 UTC
-: >"$E2E_LOG"
-(cd "$E2E_GAME_DIR" && TZ=UTC exec faketime -f "@$(date -u -d "@$STAMP" '+%Y-%m-%d %H:%M:%S')" \
-    "$E2E_FETCH" </dev/null >"$E2E_LOG" 2>&1) &
-GAME_PID=$!
-note "game started with the wave writer under faketime at $STAMP (pid $GAME_PID)"
+use_clock "2025-12-07 17:00:00"
+start_game
 wait_for_window
 wait_for 180 "the start-up settled (the meter at 0.24)" settled
-meter_middling() {
-    local shot
-    shot=$(screenshot) || return 1
-    meter_reaches "$shot" 0.24 && ! meter_reaches "$shot" 0.45
-}
-wait_for 180 "the meter between 0.24 and 0.45" meter_middling
+wait_for 180 "the meter between 0.24 and 0.45" meter_between 0.24 0.45
 
 wav_seconds() { "$E2E_TOOL" wav-seconds "$WAV"; }
 clicked=$(wav_seconds)
 click 300 250
-dog_away() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $DOG_LEGS "$GREEN_PIXEL")" '>' 0.95
-}
 wait_for 90 "the dog gone from home (only ground where its legs stood)" dog_away
 wait_for 150 "the dog back home and at rest" dog_home_still
 quit_at=$(wav_seconds)

@@ -15,7 +15,7 @@ const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
 const { regions, colours, share, changed } = require('../../../harness/regions.js');
-const { expect, IMAGES } = require('./checks.js');
+const { expect, runChecks, IMAGES } = require('./checks.js');
 
 const [siteDir, workDir, desktopPpm, stampText] = process.argv.slice(2);
 if (!siteDir || !workDir) {
@@ -54,7 +54,6 @@ const {
 // --- the checks ---------------------------------------------------------------------------
 let browser;
 let url;
-const results = [];
 
 
 // waitToSee(what, condition, seconds, interval): a check that waits: throws
@@ -165,30 +164,14 @@ const checks = [
   }],
 ];
 
-(async () => {
-  const { server, url: address } = await lib.serve(siteDir);
-  url = address;
-  browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-')));
-  let passed = 0;
-  let failed = 0;
-  const only = process.env.FETCH_WEB_CHECKS;
-  for (const [name, check] of checks.filter(([name]) => !only || name.includes(only))) {
-    const start = Date.now();
-    console.log(`${name}`);
-    try {
-      await check();
-      ++passed;
-      console.log(`  passed (${((Date.now() - start) / 1000).toFixed(1)} s)`);
-    } catch (error) {
-      ++failed;
-      console.log(`  FAILED: ${error.message}`);
-    }
-  }
-  await browser.close();
-  server.close();
-  console.log(`${passed} passed, ${failed} failed`);
-  process.exit(failed === 0 ? 0 : 1);
-})().catch((error) => {
-  console.error(error);
-  process.exit(1);
+let server;
+runChecks(checks, {
+  setUp: async () => {
+    ({ server, url } = await lib.serve(siteDir));
+    browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-')));
+  },
+  tearDown: async () => {
+    if (browser) await browser.close();
+    if (server) server.close();
+  },
 });

@@ -13,6 +13,7 @@
 const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
+const { expect, runChecks } = require('./checks.js');
 
 const [siteDir, workDir] = process.argv.slice(2);
 if (!siteDir || !workDir) {
@@ -24,11 +25,6 @@ fs.mkdirSync(workDir, { recursive: true });
 // Only ground behind the dog's legs once it has left home.
 const { regions: { dog_legs: DOG_LEGS }, colours: { green: GREEN }, share } = require('../../../harness/regions.js');
 
-function expect(what, value, ok) {
-  const line = `${ok ? 'ok' : 'FAIL'}: ${what} (${value})`;
-  console.log(`    ${line}`);
-  if (!ok) throw new Error(line);
-}
 
 // The page with its Web Audio sources and contexts counted, after 60 frames.
 async function countedPage(browser, url) {
@@ -100,29 +96,16 @@ const checks = [
   }],
 ];
 
-(async () => {
-  const { server, url } = await lib.serve(siteDir);
-  const browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-sound-')));
-  let passed = 0;
-  let failed = 0;
-  const only = process.env.FETCH_WEB_CHECKS;
-  for (const [name, check] of checks.filter(([name]) => !only || name.includes(only))) {
-    const start = Date.now();
-    console.log(name);
-    try {
-      await check(browser, url);
-      ++passed;
-      console.log(`  passed (${((Date.now() - start) / 1000).toFixed(1)} s)`);
-    } catch (error) {
-      ++failed;
-      console.log(`  FAILED: ${error.message}`);
-    }
-  }
-  await browser.close();
-  server.close();
-  console.log(`${passed} passed, ${failed} failed`);
-  process.exit(failed === 0 ? 0 : 1);
-})().catch((error) => {
-  console.error(error);
-  process.exit(1);
+let server;
+let url;
+let browser;
+runChecks(checks.map(([name, check]) => [name, () => check(browser, url)]), {
+  setUp: async () => {
+    ({ server, url } = await lib.serve(siteDir));
+    browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-sound-')));
+  },
+  tearDown: async () => {
+    if (browser) await browser.close();
+    if (server) server.close();
+  },
 });

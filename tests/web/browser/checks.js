@@ -46,14 +46,18 @@ function runChecks(checks, { setUp = async () => {}, tearDown = async () => {} }
   });
 }
 
+// The image files in loading order, from the game's image table.
+const IMAGE_FILES = require('../../../src/textures/images.json').images.map((image) => image.file);
+const IMAGES = IMAGE_FILES.join(' ');
+
 // The game's console lines that say an image loads, in order.
 function loadLines(page) {
   return page.lines.filter((line) => line.startsWith('trying to load ')).map((line) => line.slice(15));
 }
 
-// Waits for the twelve load lines and `frames` drawn frames.
+// Waits for every image's load line and `frames` drawn frames.
 async function waitForGame(page, frames = 30) {
-  await lib.waitFor('the twelve images to load', () => loadLines(page).length === 12, 120);
+  await lib.waitFor('the images to load', () => loadLines(page).length === IMAGE_FILES.length, 120);
   await lib.waitFor(`${frames} frames`, async () => (await lib.frameCount(page)) >= frames, 180);
 }
 
@@ -66,14 +70,22 @@ async function waitFrames(page, frames) {
 const { regions: REGIONS, colours, share, changed } = require('../../../harness/regions.js');
 const { sky: SKY, green: GREEN } = colours;
 
+// waitToSee(what, condition, seconds, interval): lib.waitFor, which throws when
+// the condition is not met in time, then a line saying what was seen.
+async function waitToSee(what, condition, seconds, interval) {
+  await lib.waitFor(what, condition, seconds, interval);
+  console.log(`    seen: ${what}`);
+}
+
 // Waits until the dog has left home (only ground where its legs stood).
 async function waitDogGone(page, seconds = 120) {
-  await lib.waitFor('the dog gone from home', async () => share(await lib.canvasPixels(page), REGIONS.dog_legs, GREEN) > 0.95, seconds);
+  await waitToSee('the dog gone from home (only ground where its legs stood)',
+    async () => share(await lib.canvasPixels(page), REGIONS.dog_legs, GREEN) > 0.95, seconds);
 }
 
 // Waits until the dog stands at home and holds still for a second.
 async function waitDogHome(page, seconds = 240) {
-  await lib.waitFor('the dog back home and at rest', async () => {
+  await waitToSee('the dog back home and at rest', async () => {
     const first = await lib.canvasPixels(page);
     if (share(first, REGIONS.dog_stand, GREEN) >= 0.4) return false;
     await new Promise((resolve) => setTimeout(resolve, 1000));
@@ -89,13 +101,11 @@ async function expectScene(page) {
 }
 
 async function waitEndLine(page) {
-  await lib.waitFor('the end line', () => page.evaluate(() => !document.getElementById('ended').hidden), 180);
+  await waitToSee('the end line', () => page.evaluate(() => !document.getElementById('ended').hidden), 180);
 }
 
-// The image files in loading order, from the game's image table.
-const IMAGES = require('../../../src/textures/images.json').images.map((image) => image.file).join(' ');
 
 module.exports = {
-  expect, runChecks, loadLines, waitForGame, waitFrames, share, changed, SKY, GREEN, REGIONS,
+  expect, runChecks, waitToSee, loadLines, waitForGame, waitFrames, share, changed, SKY, GREEN, REGIONS,
   waitDogGone, waitDogHome, expectScene, waitEndLine, IMAGES,
 };

@@ -15,7 +15,9 @@ const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
 const { regions, colours, share, changed } = require('../../../harness/regions.js');
-const { expect, runChecks, IMAGES } = require('./checks.js');
+const {
+  expect, runChecks, waitToSee, waitForGame, waitDogGone, waitDogHome, waitEndLine, IMAGES,
+} = require('./checks.js');
 
 const [siteDir, workDir, desktopPpm, stampText] = process.argv.slice(2);
 if (!siteDir || !workDir) {
@@ -47,7 +49,7 @@ function readPpm(file) {
 // The screen regions and colour tests of harness/regions.json.
 const { white: WHITE, sky: SKY, green: GREEN } = colours;
 const {
-  whole_window: WHOLE_WINDOW, dog_body: DOG_BODY, dog_stand: DOG_STAND, dog_legs: DOG_LEGS,
+  whole_window: WHOLE_WINDOW, dog_body: DOG_BODY,
   ground_near: GROUND_NEAR, sky_band: SKY_BAND, scene_below_sky: SCENE_BELOW_SKY,
 } = regions;
 
@@ -56,17 +58,9 @@ let browser;
 let url;
 
 
-// waitToSee(what, condition, seconds, interval): a check that waits: throws
-// if condition() is not met within seconds; prints what it saw when it is.
-async function waitToSee(what, condition, seconds, interval) {
-  await lib.waitFor(what, condition, seconds, interval);
-  console.log(`    seen: ${what}`);
-}
-
 async function startedPage(options) {
   const page = await lib.openGame(browser, url, options);
-  await lib.waitFor('the twelve images to load', () => page.lines.filter((l) => l.startsWith('trying to load ')).length === 12, 120);
-  await lib.waitFor('60 frames', async () => (await lib.frameCount(page)) >= 60, 180);
+  await waitForGame(page, 60);
   page.box = await lib.canvasBox(page);
   return page;
 }
@@ -121,14 +115,8 @@ const checks = [
     const page = await startedPage();
     const at = lib.atCanvas(page.box, 300, 250);
     await page.mouse.click(at.x, at.y);
-    await waitToSee('the dog gone from home (only ground where its legs stood)',
-      async () => share(await shot(page), DOG_LEGS, GREEN) > 0.95, 120);
-    await waitToSee('the dog back home and at rest', async () => {
-      const first = await shot(page);
-      if (share(first, DOG_STAND, GREEN) >= 0.4) return false;
-      await new Promise((resolve) => setTimeout(resolve, 1000));
-      return changed(first, await shot(page), DOG_STAND, 40) < 0.1;
-    }, 240, 500);
+    await waitDogGone(page);
+    await waitDogHome(page);
     await page.close();
   }],
 
@@ -154,7 +142,7 @@ const checks = [
   ['\'q\' plays the closing scene and leaves the end line', async () => {
     const page = await startedPage();
     await page.keyboard.press('q');
-    await lib.waitFor('the end line', () => page.evaluate(() => !document.getElementById('ended').hidden), 180);
+    await waitEndLine(page);
     const frames = await lib.frameCount(page);
     await new Promise((resolve) => setTimeout(resolve, 1000));
     expect('no frames after the end', (await lib.frameCount(page)) - frames, (await lib.frameCount(page)) === frames);

@@ -13,7 +13,7 @@
 const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
-const { expect, runChecks } = require('./checks.js');
+const { expect, runChecks, waitForGame, waitDogGone } = require('./checks.js');
 
 const [siteDir, workDir] = process.argv.slice(2);
 if (!siteDir || !workDir) {
@@ -21,9 +21,6 @@ if (!siteDir || !workDir) {
   process.exit(2);
 }
 fs.mkdirSync(workDir, { recursive: true });
-
-// Only ground behind the dog's legs once it has left home.
-const { regions: { dog_legs: DOG_LEGS }, colours: { green: GREEN }, share } = require('../../../harness/regions.js');
 
 
 // The page with its Web Audio sources and contexts counted, after 60 frames.
@@ -49,19 +46,23 @@ async function countedPage(browser, url) {
     };
   });
   await page.goto(url);
-  await lib.waitFor('the twelve images to load', () => page.lines.filter((l) => l.startsWith('trying to load ')).length === 12, 120);
-  await lib.waitFor('60 frames', async () => (await lib.frameCount(page)) >= 60, 180);
-  page.box = await (await page.$('#canvas')).boundingBox();
+  await waitForGame(page, 60);
+  page.box = await lib.canvasBox(page);
   return page;
 }
 
 const starts = (page) => page.evaluate(() => window.fetchSound.starts);
 const audioStates = (page) => page.evaluate(() => window.fetchSound.contexts.map((c) => c.state).join(' '));
 
+// Clicks where a throw goes to the left.
+async function clickToThrow(page) {
+  const at = lib.atCanvas(page.box, 300, 250);
+  await page.mouse.click(at.x, at.y);
+}
+
 async function throwAndWaitForTheDogToLeave(page) {
-  await page.mouse.click(page.box.x + 300, page.box.y + 250);
-  await lib.waitFor('the dog gone from home (the bone has landed)',
-    async () => share(await lib.canvasPixels(page), DOG_LEGS, GREEN) > 0.95, 120);
+  await clickToThrow(page);
+  await waitDogGone(page);  // the bone has landed
 }
 
 const checks = [
@@ -69,7 +70,7 @@ const checks = [
     const page = await countedPage(browser, url);
     expect('sources started before any gesture', await starts(page), (await starts(page)) === 0);
     expect('the game made an audio context', await audioStates(page), (await audioStates(page)) !== '');
-    await page.mouse.click(page.box.x + 300, page.box.y + 250);
+    await clickToThrow(page);
     await lib.waitFor('a source to start (the throw\'s whoosh)', async () => (await starts(page)) >= 1, 60);
     await lib.waitFor('the audio running after the click', async () => /^(running ?)+$/.test(await audioStates(page)), 30);
     await lib.waitFor('the landing\'s source too', async () => (await starts(page)) >= 2, 120);

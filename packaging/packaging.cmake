@@ -119,7 +119,8 @@ brings it home, knocking over the trees it passes and blowing up the brick
 house if it runs into it. The 'm' key lets the pointer steer the dog freely,
 't' changes its fur, 'r' puts everything back and 'q' plays the closing
 scene and quits.
-It draws with OpenGL 1.1, GLU and freeglut.]=])
+It draws with OpenGL 1.1, GLU and freeglut, and makes its own sound
+effects, played through OpenAL.]=])
 set(CPACK_PACKAGE_CONTACT "${FETCH_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -1,10 +1,10 @@
 // The browser harness, shared by the browser tests and tools: the page's
-// server (web/serve.js), headless Chromium (Debian's) driven through
+// server (web/server/serve.js), headless Chromium (Debian's) driven through
 // puppeteer-core (harness/install_puppeteer.sh installs it), and waits that
 // poll a condition under a generous bound.
 'use strict';
 
-const { serve } = require('../web/serve.js');
+const { serve } = require('../web/server/serve.js');
 
 // Headless Chromium with a fresh profile in profileDir; extraArgs are added
 // to its command line (for example --disable-webgl).

@@ -1,4 +1,4 @@
-// The page's server (web/serve.js) under hostile requests: each is followed by
+// The page's server (web/server/serve.js) under hostile requests: each is followed by
 // a normal request that must still get the page. Also its types and caching,
 // and --lan's printed address. Every request goes to 127.0.0.1 only.
 //
@@ -13,9 +13,9 @@ const net = require('node:net');
 const os = require('node:os');
 const path = require('node:path');
 const { after, before, test } = require('node:test');
-const { serve, networkAddresses } = require('../../web/serve.js');
+const { serve, networkAddresses } = require('../../web/server/serve.js');
 
-const SERVE_JS = path.join(__dirname, '../../web/serve.js');
+const SERVE_JS = path.join(__dirname, '../../web/server/serve.js');
 let root;
 let site;
 let server;

@@ -3,7 +3,7 @@
 // read its colour back; the equation must give the same colour within one
 // level of 255.
 #include "app/app.h"
-#include "lighting.h"
+#include "fixed_function_lighting.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>

@@ -74,7 +74,7 @@ runChecks([
     // A new build: the page carries a mark, and the worker names the new files' hash.
     const html = path.join(site, 'fetch.html');
     fs.writeFileSync(html, fs.readFileSync(html, 'utf8').replace('</body>', '<p id="new-build">new build</p>\n</body>'));
-    require('child_process').execFileSync(process.execPath, [path.join(__dirname, '../../../web/make_worker.js'), site]);
+    require('child_process').execFileSync(process.execPath, [path.join(__dirname, '../../../web/site_build/make_worker.js'), site]);
     await start();
     page.lines.length = 0;
     await page.reload();

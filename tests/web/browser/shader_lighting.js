@@ -1,4 +1,4 @@
-// The browser layer's shader against lighting.cpp, within one level of 255:
+// The browser layer's shader against fixed_function_lighting.cpp, within one level of 255:
 // opens the check page (tests/web/shader_lighting_page.cpp, which the browser
 // build makes into CHECKS_DIR/shader_lighting.html) in headless Chromium and
 // waits for its last line. Prints that line, and the page's other lines when
@@ -12,7 +12,7 @@ const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
 
-const name = 'the shader lights as lighting.cpp does, within one level';
+const name = 'the shader lights as fixed_function_lighting.cpp does, within one level';
 const [checksDir, workDir] = process.argv.slice(2);
 if (!checksDir || !workDir) {
   console.error('usage: node shader_lighting.js CHECKS_DIR WORK_DIR');

@@ -1,13 +1,13 @@
 // A page for the browser checks, beside the game's (the browser build makes it
 // into checks/shader_lighting.html): the browser layer's own shader against
-// lighting.cpp, the CPU's copy of GL's lighting equation. Through the layer's
+// fixed_function_lighting.cpp, the CPU's copy of GL's lighting equation. Through the layer's
 // GL entry points it lights the front face of a cube with each of the game's
 // materials, under tilted and scaled normals and light from several sides,
 // reads the colour back from the canvas and compares it with lightVertex on
 // the same inputs. Prints a line for each colour more than one level of 255
 // apart, then "shader lighting: N cases, M off, largest difference D".
 #include "app/app.h"
-#include "lighting.h"
+#include "fixed_function_lighting.h"
 #include "matrices.h"
 
 #include <GL/gl.h>
@@ -75,7 +75,7 @@ void drawnColour(const Material& material, const Pose& pose, const Light& light,
     emscripten_glReadPixels(side / 2, side / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
 }
 
-// What lighting.cpp gives the same face.
+// What fixed_function_lighting.cpp gives the same face.
 void expectedColour(const Material& material, const Pose& pose, const Light& light, float rgba[4])
 {
     web::LightState state;
@@ -161,7 +161,7 @@ int main(int argc, char** argv)
                 if (difference > 1) {
                     ++off;
                     std::printf("off: %s, turn %g about (%g, %g, %g), stretch %g, light (%g, %g, %g): "
-                                "drawn %d %d %d, lighting.cpp %.1f %.1f %.1f\n",
+                                "drawn %d %d %d, fixed_function_lighting.cpp %.1f %.1f %.1f\n",
                                 material.name, pose.angle, pose.axis[0], pose.axis[1], pose.axis[2], pose.stretch,
                                 light.direction[0], light.direction[1], light.direction[2], drawn[0], drawn[1],
                                 drawn[2], expected[0] * 255.0f, expected[1] * 255.0f, expected[2] * 255.0f);

@@ -2,7 +2,7 @@
 // matrices per instance, the projection, and per-vertex lighting with the
 // current material (or the colours immediate mode lit on the CPU), textured or
 // not. Its lighting is GL's equation, the shader's own copy of
-// lighting.cpp's; the browser checks hold the two to the same colours.
+// fixed_function_lighting.cpp's; the browser checks hold the two to the same colours.
 #include "webgl_layer.h"
 
 #include <cmath>

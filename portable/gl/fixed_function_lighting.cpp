@@ -1,6 +1,6 @@
 // GL's fixed-function lighting for one directional light and a viewer at
 // infinity, as the desktop computes it per vertex.
-#include "lighting.h"
+#include "fixed_function_lighting.h"
 
 #include "matrices.h"
 

@@ -1,6 +1,6 @@
 // The offline worker: it stores the page's files when it installs and serves
 // them when the network cannot. The build writes the site's copy of this file
-// (web/make_worker.js), filling in FILES and a hash of their contents, so a new
+// (web/site_build/make_worker.js), filling in FILES and a hash of their contents, so a new
 // build is a new worker with a new cache, which takes over at once and drops
 // the old cache. Until the browser fetches that new worker, the page's files
 // are asked of the network first and every good answer replaces the stored

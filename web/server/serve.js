@@ -1,7 +1,7 @@
 // A static file server for the browser build's folder, on 127.0.0.1 unless told
 // to serve the local network.
 //
-//   node web/serve.js SITE_DIR [PORT] [--lan]      (PORT 0: any free port)
+//   node web/server/serve.js SITE_DIR [PORT] [--lan]      (PORT 0: any free port)
 //
 // Prints the page's address; serves until stopped. With --lan it listens on
 // every interface and also prints this machine's network address, for a phone
@@ -111,7 +111,7 @@ if (require.main === module) {
   const lan = args.includes('--lan');
   const [site, port] = args.filter((arg) => arg !== '--lan');
   if (!site) {
-    console.error('usage: node web/serve.js SITE_DIR [PORT] [--lan]');
+    console.error('usage: node web/server/serve.js SITE_DIR [PORT] [--lan]');
     process.exit(2);
   }
   serve(site, Number(port || 0), lan ? '0.0.0.0' : '127.0.0.1').then(({ server, url }) => {

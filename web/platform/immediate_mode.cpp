@@ -1,6 +1,6 @@
 // GL's immediate mode (glBegin, glVertex, glEnd). The material may change
 // between two vertices of one primitive (the meter's bar), so each vertex is
-// lit on the CPU as it comes, with lighting.cpp's equation, and the primitive
+// lit on the CPU as it comes, with fixed_function_lighting.cpp's equation, and the primitive
 // goes out with its colours as triangles (or lines) through a stream buffer.
 #include "webgl_layer.h"
 

@@ -7,10 +7,10 @@
 //   immediate_mode.cpp  glBegin/glEnd: vertices lit on the CPU as they come
 //   shape_cache.cpp     quadrics and solids tessellated once and kept in
 //                       buffers, shapes out of view skipped, repeats batched
-// and the plain C++ beneath them: matrices.h, lighting.h, shapes.h.
+// and the plain C++ beneath them: matrices.h, fixed_function_lighting.h, shapes.h (portable/gl/).
 #pragma once
 
-#include "lighting.h"
+#include "fixed_function_lighting.h"
 #include "matrices.h"
 
 #include <GL/gl.h>

@@ -15,8 +15,10 @@
 #   share/man/man6/fetch.6.gz                        the manual page
 #   share/doc/fetch/README.md, copyright, changelog.gz
 #
-# The version is project()'s; the history is CHANGELOG.md's. The Debian
-# changelog, the metainfo's releases and the manual page are made from them.
+# The version and the one-line description are project()'s; the history is
+# CHANGELOG.md's; the controls are src/game/controls.json's (read by the
+# top-level CMakeLists.txt). The Debian changelog, the metainfo, the menu entry,
+# the manual page and the package's description are made from them.
 include(GNUInstallDirs)
 include(${CMAKE_CURRENT_LIST_DIR}/changelog.cmake)
 
@@ -43,6 +45,11 @@ if(NOT FETCH_NEWEST_RELEASE STREQUAL PROJECT_VERSION)
                       "${PROJECT_VERSION}: a release adds its entry to CHANGELOG.md")
 endif()
 set(FETCH_RELEASE_DATE ${FETCH_RELEASE_${PROJECT_VERSION}_DATE})
+# The one-line description as a sentence ("Throw ...") and as a phrase ("throw ...").
+string(SUBSTRING "${PROJECT_DESCRIPTION}" 0 1 fetch_first_letter)
+string(SUBSTRING "${PROJECT_DESCRIPTION}" 1 -1 FETCH_DESCRIPTION_PHRASE)
+string(TOLOWER "${fetch_first_letter}" fetch_first_letter)
+string(PREPEND FETCH_DESCRIPTION_PHRASE "${fetch_first_letter}")
 
 set(FETCH_PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
 fetch_debian_changelog(debian_changelog fetch "${FETCH_PACKAGE_MAINTAINER}")
@@ -51,6 +58,7 @@ fetch_metainfo_releases(FETCH_METAINFO_RELEASES)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/org.example.fetch.metainfo.xml.in
                ${FETCH_PACKAGING_OUT}/org.example.fetch.metainfo.xml @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/fetch.6.in ${FETCH_PACKAGING_OUT}/fetch.6 @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/fetch.desktop.in ${FETCH_PACKAGING_OUT}/fetch.desktop @ONLY)
 
 # Compressed as Debian wants them, with no name or date in the gzip header.
 find_program(FETCH_GZIP gzip REQUIRED)
@@ -94,7 +102,7 @@ if(CMAKE_OBJCOPY)
     endif()")
 endif()
 install(FILES ${FETCH_IMAGE_PATHS} DESTINATION ${FETCH_INSTALL_IMAGEDIR})
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/fetch.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${FETCH_PACKAGING_OUT}/fetch.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/fetch.svg DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
 install(FILES ${FETCH_PACKAGING_OUT}/org.example.fetch.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 install(FILES ${FETCH_PACKAGING_OUT}/fetch.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
@@ -110,17 +118,30 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyrigh
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fetch)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D game: throw a bone and watch the dog fetch it")
-set(CPACK_PACKAGE_DESCRIPTION [=[
-A small 3D game in one window: a dog built from spheres and cylinders
-fetches a bone in a textured outdoor scene. Aim with the power meter and
-click to throw, and the dog turns about, runs out, picks the bone up and
-brings it home, knocking over the trees it passes and blowing up the brick
-house if it runs into it. The 'm' key lets the pointer steer the dog freely,
-'t' changes its fur, 'r' puts everything back and 'q' plays the closing
-scene and quits.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D game: ${FETCH_DESCRIPTION_PHRASE}")
+# The first paragraph ends with the keys, from the table of controls, and is
+# wrapped at 76 columns.
+set(FETCH_PACKAGE_ABOUT "A small 3D game in one window: a dog built from spheres and cylinders \
+fetches a bone in a textured outdoor scene. Aim with the power meter and click to throw, and the \
+dog turns about, runs out, picks the bone up and brings it home, knocking over the trees it passes \
+and blowing up the brick house if it runs into it. ${FETCH_PACKAGE_CONTROLS}")
+set(CPACK_PACKAGE_DESCRIPTION "")
+set(fetch_line "")
+string(REPLACE " " ";" fetch_words "${FETCH_PACKAGE_ABOUT}")
+foreach(fetch_word IN LISTS fetch_words)
+  string(LENGTH "${fetch_line} ${fetch_word}" fetch_width)
+  if(fetch_line STREQUAL "")
+    set(fetch_line "${fetch_word}")
+  elseif(fetch_width GREATER 76)
+    string(APPEND CPACK_PACKAGE_DESCRIPTION "${fetch_line}\n")
+    set(fetch_line "${fetch_word}")
+  else()
+    string(APPEND fetch_line " ${fetch_word}")
+  endif()
+endforeach()
+string(APPEND CPACK_PACKAGE_DESCRIPTION "${fetch_line}
 It draws with OpenGL 1.1, GLU and freeglut, and makes its own sound
-effects, played through OpenAL.]=])
+effects, played through OpenAL.")
 set(CPACK_PACKAGE_CONTACT "${FETCH_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

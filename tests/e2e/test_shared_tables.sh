@@ -1,8 +1,9 @@
-# One copy of each shared fact: the screen regions and colour tests live only
-# in harness/regions.json, Xvfb and faketime are started only by the harness,
-# and the tools reach into no test's folder. No game is started.
+# One copy of each shared fact: the screen regions, colour tests, conditions on
+# the dog and the meter's measuring points live only in harness/regions.json,
+# Xvfb and faketime are started only by the harness, and the tools reach into
+# no test's folder. No game is started.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 ROOT=$(cd "$HARNESS_DIR/.." && pwd)
 TABLE=$HARNESS_DIR/regions.json
@@ -31,7 +32,18 @@ done < <(jq -r '.regions | to_entries[] | "\(.key) \(.value.rect | map(tostring)
 while read -r test; do
     expect_only "$test"
 done < <(jq -r '.colours[].test' "$TABLE")
-note "ok: the regions and colour tests are written only in harness/regions.json"
+# A condition on the dog is measured only through `meets` (the shell) and
+# `conditions` (node): its region's share of its colour test is taken nowhere
+# else, and the meter's measuring points are written nowhere else.
+while read -r region colour; do
+    expect_only "\$${region^^} \"\$${colour^^}_PIXEL\""
+    expect_only "$region, ${colour^^}"
+    expect_only "$region, colours.$colour"
+done < <(jq -r '.conditions[] | select(.share) | "\(.in) \(.share)"' "$TABLE")
+while read -r number; do
+    expect_only "$number"
+done < <(jq -r '.meter | .zero_row, .rows_per_level' "$TABLE")
+note "ok: the regions, colour tests, conditions and the meter's measuring points are written only in harness/regions.json"
 
 expect_only "Xvfb -displayfd" harness/xvfb.sh
 expect_only "xvfb-run"

@@ -12,7 +12,7 @@ const path = require('path');
 const lib = require('../../../harness/browser.js');
 const {
   expect, runChecks, loadLines, waitForGame, expectScene, waitDogGone, waitDogHome, waitEndLine, IMAGES,
-} = require('./checks.js');
+} = lib;
 
 const [siteDir, workDir] = process.argv.slice(2);
 let browser;

@@ -12,7 +12,7 @@ const path = require('path');
 const lib = require('../../../harness/browser.js');
 const {
   expect, runChecks, waitForGame, waitFrames, changed, REGIONS, waitDogGone, waitDogHome, waitEndLine,
-} = require('./checks.js');
+} = lib;
 
 const [siteDir, workDir] = process.argv.slice(2);
 const PHONE = { width: 844, height: 390, deviceScaleFactor: 1, isMobile: true, hasTouch: true, isLandscape: true };

@@ -17,7 +17,7 @@ const lib = require('../../../harness/browser.js');
 const { regions, colours, share, changed } = require('../../../harness/regions.js');
 const {
   expect, runChecks, waitToSee, waitForGame, waitDogGone, waitDogHome, waitEndLine, IMAGES,
-} = require('./checks.js');
+} = lib;
 
 const [siteDir, workDir, desktopPpm, stampText] = process.argv.slice(2);
 if (!siteDir || !workDir) {

@@ -13,7 +13,7 @@
 const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
-const { expect, runChecks, waitForGame, waitDogGone } = require('./checks.js');
+const { expect, runChecks, waitForGame, waitDogGone } = lib;
 
 const [siteDir, workDir] = process.argv.slice(2);
 if (!siteDir || !workDir) {

@@ -29,6 +29,7 @@ async function launch(profileDir, extraArgs = []) {
 // headless Firefox has no WebGL here. Firefox turns WebGL off on Mesa's
 // software renderer unless it is forced on.
 async function launchFirefox(profileDir) {
+  if (!process.env.DISPLAY) throw new Error('Firefox needs an X display (DISPLAY): run it under Xvfb');
   const puppeteer = require('puppeteer-core');
   return puppeteer.launch({
     browser: 'firefox',
@@ -176,6 +177,27 @@ function runChecks(checks, { setUp = async () => {}, tearDown = async () => {} }
   });
 }
 
+// One server of siteDir and one browser (launcher: launch or launchFirefox),
+// with a fresh profile in workDir, for a run of checks:
+// runChecks(checks, session) starts them first (session.browser, session.url)
+// and closes them at the end.
+function browserSession(siteDir, workDir, name, launcher = launch) {
+  const fs = require('fs');
+  const path = require('path');
+  const session = {
+    setUp: async () => {
+      fs.mkdirSync(workDir, { recursive: true });
+      ({ server: session.server, url: session.url } = await serve(siteDir));
+      session.browser = await launcher(fs.mkdtempSync(path.join(workDir, `profile-${name}-`)));
+    },
+    tearDown: async () => {
+      if (session.browser) await session.browser.close();
+      if (session.server) session.server.close();
+    },
+  };
+  return session;
+}
+
 // The image files in loading order, from the game's image table.
 const IMAGE_FILES = require('../src/textures/images.json').images.map((image) => image.file);
 const IMAGES = IMAGE_FILES.join(' ');
@@ -236,6 +258,6 @@ async function waitEndLine(page) {
 
 module.exports = {
   serve, launch, launchFirefox, openGame, waitFor, canvasPixels, canvasBox, atCanvas, frameCount, runTool,
-  expect, runChecks, waitToSee, loadLines, waitForGame, waitFrames, share, changed, SKY, GREEN, REGIONS,
+  expect, runChecks, browserSession, waitToSee, loadLines, waitForGame, waitFrames, share, changed, SKY, GREEN, REGIONS,
   waitDogGone, waitDogHome, expectScene, waitEndLine, IMAGES,
 };

@@ -64,11 +64,7 @@ start_up_stops_at() {
 
 # meter_changed_from REF: the meter's place differs from the screenshot REF: the
 # meter went (free walk) or came back (aiming).
-meter_changed_from() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(changed_share "$1" "$shot" $METER 40)" '>' 0.3
-}
+meter_changed_from() { on_screen probe_holds changed "$METER" 40 '>' 0.3 "$1"; }
 
 # walk_into_house: in free walk from home, heads the dog for the house at
 # (5, -15) and on beyond the world: the pointer at (575, 25) gives the heading
@@ -85,19 +81,13 @@ walk_into_house() {
     wait_for 180 "the dog beyond the world (white where the sky was)" beyond_the_world
 }
 
-beyond_the_world() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $SKY_BAND "$WHITE_PIXEL")" '>' 0.5
-}
+beyond_the_world() { on_screen probe_holds share "$SKY_BAND" "$WHITE_PIXEL" '>' 0.5; }
 
 # home_view_as REF: the camera and the dog are home: the ground in front as in
 # the screenshot REF (taken at home) and the dog standing at home.
-home_view_as() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(changed_share "$1" "$shot" $GROUND_NEAR 8)" '<' 0.03 &&
-        meets DOG_HOME "$shot"
+home_view_as() { on_screen home_view_in "$1"; }
+home_view_in() {   # home_view_in REF SHOT
+    probe_holds changed "$GROUND_NEAR" 8 '<' 0.03 "$1" "$2" && meets DOG_HOME "$2"
 }
 
 # house_gone: from the home view, no brick is left anywhere and the ground by

@@ -195,18 +195,10 @@ window_id() {
 
 # first_frame_drawn: the window shows a picture: neither the white clear colour
 # nor the black of a window that no frame has reached yet.
-first_frame_drawn() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $WHOLE_WINDOW "$DRAWN_PIXEL")" '>' 0.5
-}
+first_frame_drawn() { on_screen probe_holds share "$WHOLE_WINDOW" "$DRAWN_PIXEL" '>' 0.5; }
 
 # frame_changed_from REF: the window shows another frame than the screenshot REF.
-frame_changed_from() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(changed_share "$1" "$shot" $WHOLE_WINDOW 2)" '>' 0.0005
-}
+frame_changed_from() { on_screen probe_holds changed "$WHOLE_WINDOW" 2 '>' 0.0005 "$1"; }
 
 # wait_for_window: waits for the game's window and its first two drawn frames,
 # then gives it the keyboard focus with the pointer resting in its centre. The
@@ -350,15 +342,34 @@ eval "$(jq -r '. as $t |
     (.meter | to_entries[] | select(.key != "what") | "METER_\(.key | ascii_upcase)=\(.value | tostring | @sh)")' \
     "$HARNESS_DIR/regions.json")"
 
+# probe_holds share|changed "X Y W H" TEST|TOLERANCE OP BOUND SHOT [SECOND_SHOT]:
+# the share of the rectangle's pixels that pass the colour TEST in SHOT (share),
+# or that change by more than TOLERANCE from SHOT to SECOND_SHOT (changed),
+# compared with BOUND, e.g.
+#   probe_holds share "$SKY_BAND" "$WHITE_PIXEL" '>' 0.5 "$shot"
+probe_holds() {
+    local kind=$1 rect=$2 test=$3 op=$4 bound=$5
+    shift 5
+    case $kind in
+        share) holds "$(share_of "$1" $rect "$test")" "$op" "$bound" ;;
+        changed) holds "$(changed_share "$1" "$2" $rect "$test")" "$op" "$bound" ;;
+        *) fail "no probe $kind" ;;
+    esac
+}
+
 # meets CONDITION SHOT [SECOND_SHOT]: the screenshot meets a condition of
 # regions.json (DOG_AWAY, DOG_HOME), or the two screenshots do (DOG_STILL).
 meets() {
     local -n condition=$1
-    case ${condition[0]} in
-        share) holds "$(share_of "$2" ${condition[1]} "${condition[2]}")" "${condition[3]}" "${condition[4]}" ;;
-        changed) holds "$(changed_share "$2" "$3" ${condition[1]} "${condition[2]}")" "${condition[3]}" "${condition[4]}" ;;
-        *) fail "no condition $1" ;;
-    esac
+    probe_holds "${condition[@]:0:5}" "${@:2}"
+}
+
+# on_screen CHECK ARGS...: runs CHECK ARGS... with a screenshot taken now as
+# its last argument: a condition on the window as it is, for wait_for.
+on_screen() {
+    local shot
+    shot=$(screenshot) || return 1
+    "$@" "$shot"
 }
 
 # --- the dog and the meter --------------------------------------------------------
@@ -372,19 +383,20 @@ meter_between() {
 }
 
 # dog_away: the dog has left home: only ground where its legs stood.
-dog_away() {
-    local shot
-    shot=$(screenshot) || return 1
-    meets DOG_AWAY "$shot"
-}
+dog_away() { on_screen meets DOG_AWAY; }
 
-# dog_home_still: back home at rest after a throw: the dog stands where it
-# stood, and stays still there for a second.
-dog_home_still() {
+# dog_home_then CHECK ARGS...: the dog stands at home, and CHECK ARGS... FIRST
+# SECOND holds on that screenshot and one taken a second (DOG_STILL's seconds
+# apart) later.
+dog_home_then() {
     local first second
     first=$(screenshot first) || return 1
     meets DOG_HOME "$first" || return 1
     sleep "${DOG_STILL[5]}"
     second=$(screenshot) || return 1
-    meets DOG_STILL "$first" "$second"
+    "$@" "$first" "$second"
 }
+
+# dog_home_still: back home at rest after a throw: the dog stands where it
+# stood, and stays still there for a second.
+dog_home_still() { dog_home_then meets DOG_STILL; }

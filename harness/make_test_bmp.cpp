@@ -12,23 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
+
 namespace {
-
-[[noreturn]] void fail(const std::string& message)
-{
-    std::fprintf(stderr, "make_test_bmp: %s\n", message.c_str());
-    std::exit(2);
-}
-
-int toInt(const char* text)
-{
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0') {
-        fail(std::string("not a whole number: ") + text);
-    }
-    return static_cast<int>(value);
-}
 
 void putLE(std::vector<unsigned char>& out, std::uint32_t value, int size)
 {
@@ -79,6 +65,7 @@ int makeBmp(char** argv)
 
 int main(int argc, char** argv)
 {
+    programName = "make_test_bmp";
     if (argc != 5) {
         fail("usage: make_test_bmp FILE WIDTH HEIGHT BPP");
     }

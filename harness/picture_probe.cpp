@@ -35,6 +35,8 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
+
 namespace {
 
 struct Pixel {
@@ -50,12 +52,6 @@ struct Picture {
 struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
 };
-
-[[noreturn]] void fail(const std::string& message)
-{
-    std::fprintf(stderr, "picture_probe: %s\n", message.c_str());
-    std::exit(2);
-}
 
 std::uint32_t bigEndian32(const std::vector<unsigned char>& bytes, std::size_t at)
 {
@@ -142,16 +138,6 @@ Picture readXwd(const std::string& path)
         }
     }
     return picture;
-}
-
-int toInt(const char* text)
-{
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0') {
-        fail(std::string("not a whole number: ") + text);
-    }
-    return static_cast<int>(value);
 }
 
 Rect clipped(Rect rect, const Picture& picture)
@@ -415,6 +401,7 @@ constexpr Command commands[] = {
 
 int main(int argc, char** argv)
 {
+    programName = "picture_probe";
     if (argc >= 2) {
         for (const Command& command : commands) {
             if (std::strcmp(argv[1], command.name) == 0) {

@@ -19,13 +19,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "command_line.h"
 
-[[noreturn]] void fail(const std::string& message)
-{
-    std::fprintf(stderr, "wav_probe: %s\n", message.c_str());
-    std::exit(2);
-}
+namespace {
 
 // A 16-bit PCM WAV, interleaved. The data chunk may run to the end of the file:
 // OpenAL Soft's wave writer fills in its size only when it closes.
@@ -139,6 +135,7 @@ int commandBursts(char** argv)
 
 int main(int argc, char** argv)
 {
+    programName = "wav_probe";
     if (argc == 3 && std::strcmp(argv[1], "seconds") == 0) {
         return commandSeconds(argv + 2);
     }

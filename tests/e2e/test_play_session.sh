@@ -76,14 +76,9 @@ screenshot fetching >/dev/null
 # keep the pose of its last stride: the gait is not reset at rest. The fur's
 # fine grain shimmers from frame to frame as the dog breathes, so the legs are
 # compared by their mean colour, not pixel by pixel.)
-dog_home_resting() {
-    local first second
-    first=$(screenshot first) || return 1
-    meets DOG_HOME "$first" || return 1
-    sleep "${DOG_STILL[5]}"
-    second=$(screenshot) || return 1
-    meets DOG_HOME "$second" &&
-        colour_near "$(mean_colour "$first" $DOG_LEGS)" "$(mean_colour "$second" $DOG_LEGS)" 6
+dog_home_resting() { dog_home_then home_with_legs_kept; }
+home_with_legs_kept() {   # home_with_legs_kept FIRST SECOND
+    meets DOG_HOME "$2" && colour_near "$(mean_colour "$1" $DOG_LEGS)" "$(mean_colour "$2" $DOG_LEGS)" 6
 }
 wait_for 150 "the dog back home and at rest" dog_home_resting
 # A tree that the dog knocked over near home may still burst over it: the
@@ -161,11 +156,10 @@ expect "changed share of the meter's place, against the start (still in free wal
 # --- 6. 'm' back to aiming ---------------------------------------------------------
 
 press m
-aiming_again() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(changed_share "$reset" "$shot" $METER 40)" '>' 0.3 &&
-        holds "$(changed_share "$rest" "$shot" $GROUND_NEAR $TOLERANCE)" '<' 0.03
+aiming_again() { on_screen aiming_in; }
+aiming_in() {   # aiming_in SHOT: the meter moved since the reset, the ground as at the start
+    probe_holds changed "$METER" 40 '>' 0.3 "$reset" "$1" &&
+        probe_holds changed "$GROUND_NEAR" "$TOLERANCE" '<' 0.03 "$rest" "$1"
 }
 wait_for 60 "the meter back and the camera home after 'm'" aiming_again
 screenshot aiming_again >/dev/null

@@ -25,24 +25,17 @@ expect_only() {
     [ "$found" = "$wanted" ] || fail "'$pattern' is in: ${found:-no file}; wanted only: ${wanted:-no file}"
 }
 
-while read -r _ rect; do
-    expect_only "$rect"
-    expect_only "${rect// /, }"
-done < <(jq -r '.regions | to_entries[] | "\(.key) \(.value.rect | map(tostring) | join(" "))"' "$TABLE")
-while read -r test; do
-    expect_only "$test"
-done < <(jq -r '.colours[].test' "$TABLE")
-# A condition on the dog is measured only through `meets` (the shell) and
-# `conditions` (node): its region's share of its colour test is taken nowhere
-# else, and the meter's measuring points are written nowhere else.
-while read -r region colour; do
-    expect_only "\$${region^^} \"\$${colour^^}_PIXEL\""
-    expect_only "$region, ${colour^^}"
-    expect_only "$region, colours.$colour"
-done < <(jq -r '.conditions[] | select(.share) | "\(.in) \(.share)"' "$TABLE")
-while read -r number; do
-    expect_only "$number"
-done < <(jq -r '.meter | .zero_row, .rows_per_level' "$TABLE")
+# Each region as "X Y W H" and "X, Y, W, H"; each colour test; each condition
+# on the dog's share of a colour test in a region, as the shell and node would
+# measure it again (`meets` and `conditions` measure it through the table);
+# and the meter's measuring points.
+while IFS= read -r pattern; do
+    expect_only "$pattern"
+done < <(jq -r '(.regions[].rect | map(tostring) | join(" "), join(", ")),
+    .colours[].test,
+    (.conditions[] | select(.share) |
+        "$\(.in | ascii_upcase) \"$\(.share | ascii_upcase)_PIXEL\"", "\(.in), \(.share | ascii_upcase)", "\(.in), colours.\(.share)"),
+    (.meter | .zero_row, .rows_per_level | tostring)' "$TABLE")
 note "ok: the regions, colour tests, conditions and the meter's measuring points are written only in harness/regions.json"
 
 expect_only "Xvfb -displayfd" harness/xvfb.sh

@@ -1,7 +1,11 @@
 // The browser harness, shared by the browser tests and tools: the page's
 // server (web/server/serve.js), headless Chromium (Debian's) driven through
 // puppeteer-core (harness/install_puppeteer.sh installs it), and waits that
-// poll a condition under a generous bound.
+// poll a condition under a generous bound; then the browser checks' library
+// (tests/web/browser/): one line per check, "N passed, N failed" and the exit
+// code, FETCH_WEB_CHECKS=WORD to run only the checks whose names hold WORD,
+// and the waits they probe the picture with (the regions, colour tests,
+// conditions and probes of regions.js).
 'use strict';
 
 const { serve } = require('../web/server/serve.js');
@@ -25,6 +29,7 @@ async function launch(profileDir, extraArgs = []) {
 // headless Firefox has no WebGL here. Firefox turns WebGL off on Mesa's
 // software renderer unless it is forced on.
 async function launchFirefox(profileDir) {
+  if (!process.env.DISPLAY) throw new Error('Firefox needs an X display (DISPLAY): run it under Xvfb');
   const puppeteer = require('puppeteer-core');
   return puppeteer.launch({
     browser: 'firefox',
@@ -130,4 +135,129 @@ function runTool(site, name, body) {
   });
 }
 
-module.exports = { serve, launch, launchFirefox, openGame, waitFor, canvasPixels, canvasBox, atCanvas, frameCount, runTool };
+// --- the browser checks' library ------------------------------------------------
+
+// Prints the result of one probe; a failed probe fails its check.
+function expect(what, value, ok) {
+  const line = `${ok ? 'ok' : 'FAIL'}: ${what} (${typeof value === 'number' ? value.toFixed(3) : value})`;
+  console.log(`    ${line}`);
+  if (!ok) throw new Error(line);
+}
+
+// Runs the checks ([name, async () => ...]) one after the other, after
+// setUp() when at least one is wanted, then tearDown(); exits with the result.
+function runChecks(checks, { setUp = async () => {}, tearDown = async () => {} } = {}) {
+  const only = process.env.FETCH_WEB_CHECKS;
+  const wanted = checks.filter(([name]) => !only || name.includes(only));
+  (async () => {
+    let passed = 0;
+    let failed = 0;
+    if (wanted.length > 0) await setUp();
+    try {
+      for (const [name, check] of wanted) {
+        const start = Date.now();
+        console.log(name);
+        try {
+          await check();
+          ++passed;
+          console.log(`  passed (${((Date.now() - start) / 1000).toFixed(1)} s)`);
+        } catch (error) {
+          ++failed;
+          console.log(`  FAILED: ${error.message}`);
+        }
+      }
+    } finally {
+      await tearDown();
+    }
+    console.log(`${passed} passed, ${failed} failed`);
+    process.exit(failed === 0 ? 0 : 1);
+  })().catch((error) => {
+    console.error(error);
+    process.exit(1);
+  });
+}
+
+// One server of siteDir and one browser (launcher: launch or launchFirefox),
+// with a fresh profile in workDir, for a run of checks:
+// runChecks(checks, session) starts them first (session.browser, session.url)
+// and closes them at the end.
+function browserSession(siteDir, workDir, name, launcher = launch) {
+  const fs = require('fs');
+  const path = require('path');
+  const session = {
+    setUp: async () => {
+      fs.mkdirSync(workDir, { recursive: true });
+      ({ server: session.server, url: session.url } = await serve(siteDir));
+      session.browser = await launcher(fs.mkdtempSync(path.join(workDir, `profile-${name}-`)));
+    },
+    tearDown: async () => {
+      if (session.browser) await session.browser.close();
+      if (session.server) session.server.close();
+    },
+  };
+  return session;
+}
+
+// The image files in loading order, from the game's image table.
+const IMAGE_FILES = require('../src/textures/images.json').images.map((image) => image.file);
+const IMAGES = IMAGE_FILES.join(' ');
+
+// The game's console lines that say an image loads, in order.
+function loadLines(page) {
+  return page.lines.filter((line) => line.startsWith('trying to load ')).map((line) => line.slice(15));
+}
+
+// Waits for every image's load line and `frames` drawn frames.
+async function waitForGame(page, frames = 30) {
+  await waitFor('the images to load', () => loadLines(page).length === IMAGE_FILES.length, 120);
+  await waitFor(`${frames} frames`, async () => (await frameCount(page)) >= frames, 180);
+}
+
+// Waits for `frames` more frames than now.
+async function waitFrames(page, frames) {
+  const from = await frameCount(page);
+  await waitFor(`${frames} more frames`, async () => (await frameCount(page)) >= from + frames, 120);
+}
+
+const { regions: REGIONS, colours, conditions, share, changed } = require('./regions.js');
+const { sky: SKY, green: GREEN } = colours;
+
+// waitToSee(what, condition, seconds, interval): waitFor, which throws when
+// the condition is not met in time, then a line saying what was seen.
+async function waitToSee(what, condition, seconds, interval) {
+  await waitFor(what, condition, seconds, interval);
+  console.log(`    seen: ${what}`);
+}
+
+// Waits until the dog has left home (only ground where its legs stood).
+async function waitDogGone(page, seconds = 120) {
+  await waitToSee('the dog gone from home (only ground where its legs stood)',
+    async () => conditions.dog_away(await canvasPixels(page)), seconds);
+}
+
+// Waits until the dog stands at home and holds still for a second.
+async function waitDogHome(page, seconds = 240) {
+  await waitToSee('the dog back home and at rest', async () => {
+    const first = await canvasPixels(page);
+    if (!conditions.dog_home(first)) return false;
+    await new Promise((resolve) => setTimeout(resolve, conditions.dog_still.secondsApart * 1000));
+    return conditions.dog_still(first, await canvasPixels(page));
+  }, seconds, 500);
+}
+
+// Checks that the scene is drawn: sky above, ground below.
+async function expectScene(page) {
+  const image = await canvasPixels(page);
+  expect('sky share of the sky band', share(image, REGIONS.sky_band, SKY), share(image, REGIONS.sky_band, SKY) > 0.3);
+  expect('green share of the near ground', share(image, REGIONS.ground_near, GREEN), share(image, REGIONS.ground_near, GREEN) > 0.6);
+}
+
+async function waitEndLine(page) {
+  await waitToSee('the end line', () => page.evaluate(() => !document.getElementById('ended').hidden), 180);
+}
+
+module.exports = {
+  serve, launch, launchFirefox, openGame, waitFor, canvasPixels, canvasBox, atCanvas, frameCount, runTool,
+  expect, runChecks, browserSession, waitToSee, loadLines, waitForGame, waitFrames, share, changed, SKY, GREEN, REGIONS,
+  waitDogGone, waitDogHome, expectScene, waitEndLine, IMAGES,
+};

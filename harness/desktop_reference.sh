@@ -2,7 +2,7 @@
 # The desktop game's rest scene with its clock started at a given second, for
 # the browser build to be compared with (the same second plants the same trees).
 #
-#   bash harness/desktop_reference.sh FETCH RUN_DIR WORK_DIR E2E_TOOL STAMP OUT.ppm
+#   bash harness/desktop_reference.sh FETCH RUN_DIR WORK_DIR TOOLS_DIR STAMP OUT.ppm
 #
 # Runs the desktop game under Xvfb with the harness, its clock set by faketime
 # to STAMP (seconds since 1970, UTC), waits until the start-up has settled, and

@@ -1,15 +1,17 @@
 # The desktop game's harness, for the end-to-end tests and the tools that play
 # the game (the README's pictures): source it with four arguments,
 #
-#   source "$ROOT/harness/game.sh" FETCH RUN_DIR WORK_DIR E2E_TOOL
+#   source "$ROOT/harness/game.sh" FETCH RUN_DIR WORK_DIR TOOLS_DIR
 #
 # the game executable, the folder that holds it and its images, a work folder
-# (emptied first) and the e2e_tool program (built from harness/e2e_tool.cpp).
+# (emptied first) and the folder of the harness's programs (picture_probe,
+# make_test_bmp, wav_probe: build/harness, made by harness/CMakeLists.txt).
 #
 # The game runs on a private Xvfb (harness/xvfb.sh; Mesa's software renderer)
 # in a copy of its images, so nothing touches the build's run folder; xdotool
-# plays it, `xwd` takes screenshots and e2e_tool probes them with tolerances,
-# in the screen regions and with the colour tests of harness/regions.json.
+# plays it, `xwd` takes screenshots and picture_probe measures them with
+# tolerances, in the screen regions, with the colour tests and under the
+# conditions of harness/regions.json.
 # Waits poll a condition under a generous bound: on a small shared machine the
 # software renderer may draw only a few frames per second.
 #
@@ -22,13 +24,13 @@ HARNESS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HARNESS_DIR/xvfb.sh"
 
 if [ $# -ne 4 ]; then
-    echo "usage: bash $0 FETCH RUN_DIR WORK_DIR E2E_TOOL" >&2
+    echo "usage: bash $0 FETCH RUN_DIR WORK_DIR TOOLS_DIR" >&2
     exit 2
 fi
 E2E_FETCH=$(realpath "$1")
 E2E_RUN_DIR=$(realpath "$2")
 E2E_WORK=$3
-E2E_TOOL=$(realpath "$4")
+E2E_TOOLS=$(realpath "$4")   # picture_probe, make_test_bmp, wav_probe
 E2E_NAME=$(basename "$0" .sh)
 
 E2E_GAME_DIR=$E2E_WORK/run   # the game's working folder: a copy of the images
@@ -106,7 +108,7 @@ for program in Xvfb xdotool xwd jq; do
         fail "$program is not installed (the ./test script installs xvfb, xdotool, x11-apps and jq)"
 done
 [ -x "$E2E_FETCH" ] || fail "no game executable at $E2E_FETCH"
-[ -x "$E2E_TOOL" ] || fail "no e2e_tool at $E2E_TOOL"
+[ -x "$E2E_TOOLS/picture_probe" ] || fail "no picture_probe in $E2E_TOOLS"
 
 rm -rf "$E2E_WORK"
 mkdir -p "$E2E_GAME_DIR"
@@ -193,18 +195,10 @@ window_id() {
 
 # first_frame_drawn: the window shows a picture: neither the white clear colour
 # nor the black of a window that no frame has reached yet.
-first_frame_drawn() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $WHOLE_WINDOW "$DRAWN_PIXEL")" '>' 0.5
-}
+first_frame_drawn() { on_screen probe_holds share "$WHOLE_WINDOW" "$DRAWN_PIXEL" '>' 0.5; }
 
 # frame_changed_from REF: the window shows another frame than the screenshot REF.
-frame_changed_from() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(changed_share "$1" "$shot" $WHOLE_WINDOW 2)" '>' 0.0005
-}
+frame_changed_from() { on_screen probe_holds changed "$WHOLE_WINDOW" 2 '>' 0.0005 "$1"; }
 
 # wait_for_window: waits for the game's window and its first two drawn frames,
 # then gives it the keyboard focus with the pointer resting in its centre. The
@@ -225,13 +219,12 @@ wait_for_window() {
 }
 
 # meter_reaches SHOT LEVEL: in the screenshot, the meter's bar reaches LEVEL
-# (0 to 1). Below the level the bar is yellow to green, with little blue; above
-# it a translucent pink cover lets the blue of the sky (or a tree's green)
-# through. Column 872 misses the scale lines.
+# (0 to 1), measured where regions.json's "meter" says.
 meter_reaches() {
     local row
-    row=$(awk -v l="$2" 'BEGIN { printf "%d", 298.7 - l * 243.7 - 2 }')
-    holds "$(mean_colour "$1" 872 "$row" 6 4 | awk '{print $3}')" '<' 70
+    row=$(awk -v l="$2" -v zero="$METER_ZERO_ROW" -v per="$METER_ROWS_PER_LEVEL" -v above="$METER_ROWS_ABOVE_LEVEL" \
+        'BEGIN { printf "%d", zero - l * per - above }')
+    holds "$(mean_colour "$1" "$METER_COLUMN" "$row" "$METER_WIDTH" "$METER_HEIGHT" | awk '{print $3}')" '<' "$METER_BLUE_BELOW"
 }
 
 # meter_level SHOT: the meter's level in the screenshot, to within 0.005.
@@ -324,18 +317,60 @@ screenshot() {
     echo "$file"
 }
 
-# The probes of e2e_tool, for a screenshot and a rectangle X Y W H:
-mean_colour() { "$E2E_TOOL" mean "$@"; }     # FILE X Y W H -> "r g b"
-share_of() { "$E2E_TOOL" share "$@"; }       # FILE X Y W H PRED -> 0..1
-detail_of() { "$E2E_TOOL" detail "$@"; }     # FILE X Y W H -> 0..1, texture steps
-changed_share() { "$E2E_TOOL" diff "$@"; }   # FILE1 FILE2 X Y W H TOL -> 0..1
+# The probes of picture_probe, for a screenshot and a rectangle X Y W H:
+mean_colour() { "$E2E_TOOLS/picture_probe" mean "$@"; }     # FILE X Y W H -> "r g b"
+share_of() { "$E2E_TOOLS/picture_probe" share "$@"; }       # FILE X Y W H TEST -> 0..1
+detail_of() { "$E2E_TOOLS/picture_probe" detail "$@"; }     # FILE X Y W H -> 0..1, texture steps
+changed_share() { "$E2E_TOOLS/picture_probe" diff "$@"; }   # FILE1 FILE2 X Y W H TOL -> 0..1
 
-# The screen regions and colour tests of harness/regions.json, each under its
-# name in capitals: regions as "X Y W H" for the probes (DOG_BODY, SKY_BAND,
-# ...), colour tests as e2e_tool predicates (SKY_PIXEL, GREEN_PIXEL, ...).
-eval "$(jq -r '(.regions | to_entries[] | "\(.key | ascii_upcase)=\(.value.rect | map(tostring) | join(" ") | @sh)"),
-               (.colours | to_entries[] | "\(.key | ascii_upcase)_PIXEL=\(.value.test | @sh)")' \
+# The tables of harness/regions.json, each entry under its name in capitals:
+# regions as "X Y W H" for the probes (DOG_BODY, SKY_BAND, ...), colour tests
+# as picture_probe reads them (SKY_PIXEL, GREEN_PIXEL, ...), conditions as
+# arrays for `meets` (DOG_AWAY: share, region, colour test, comparison, bound;
+# DOG_STILL: changed, region, tolerance, comparison, bound, seconds apart) and
+# the meter's measuring points (METER_COLUMN, METER_ZERO_ROW, ...).
+eval "$(jq -r '. as $t |
+    (.regions | to_entries[] | "\(.key | ascii_upcase)=\(.value.rect | map(tostring) | join(" ") | @sh)"),
+    (.colours | to_entries[] | "\(.key | ascii_upcase)_PIXEL=\(.value.test | @sh)"),
+    (.conditions | to_entries[] | .key as $name | .value as $c |
+        ($t.regions[$c.in].rect // error("\($name): no region \($c.in)") | map(tostring) | join(" ")) as $rect |
+        "\($name | ascii_upcase)=(" + ([if $c.share then "share", $rect,
+                                              ($t.colours[$c.share].test // error("\($name): no colour \($c.share)"))
+                                          else "changed", $rect, $c.changed end,
+                                          $c.op, $c.bound, ($c.seconds_apart // empty)]
+                                       | map(tostring | @sh) | join(" ")) + ")"),
+    (.meter | to_entries[] | select(.key != "what") | "METER_\(.key | ascii_upcase)=\(.value | tostring | @sh)")' \
     "$HARNESS_DIR/regions.json")"
+
+# probe_holds share|changed "X Y W H" TEST|TOLERANCE OP BOUND SHOT [SECOND_SHOT]:
+# the share of the rectangle's pixels that pass the colour TEST in SHOT (share),
+# or that change by more than TOLERANCE from SHOT to SECOND_SHOT (changed),
+# compared with BOUND, e.g.
+#   probe_holds share "$SKY_BAND" "$WHITE_PIXEL" '>' 0.5 "$shot"
+probe_holds() {
+    local kind=$1 rect=$2 test=$3 op=$4 bound=$5
+    shift 5
+    case $kind in
+        share) holds "$(share_of "$1" $rect "$test")" "$op" "$bound" ;;
+        changed) holds "$(changed_share "$1" "$2" $rect "$test")" "$op" "$bound" ;;
+        *) fail "no probe $kind" ;;
+    esac
+}
+
+# meets CONDITION SHOT [SECOND_SHOT]: the screenshot meets a condition of
+# regions.json (DOG_AWAY, DOG_HOME), or the two screenshots do (DOG_STILL).
+meets() {
+    local -n condition=$1
+    probe_holds "${condition[@]:0:5}" "${@:2}"
+}
+
+# on_screen CHECK ARGS...: runs CHECK ARGS... with a screenshot taken now as
+# its last argument: a condition on the window as it is, for wait_for.
+on_screen() {
+    local shot
+    shot=$(screenshot) || return 1
+    "$@" "$shot"
+}
 
 # --- the dog and the meter --------------------------------------------------------
 
@@ -348,19 +383,20 @@ meter_between() {
 }
 
 # dog_away: the dog has left home: only ground where its legs stood.
-dog_away() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(share_of "$shot" $DOG_LEGS "$GREEN_PIXEL")" '>' 0.95
+dog_away() { on_screen meets DOG_AWAY; }
+
+# dog_home_then CHECK ARGS...: the dog stands at home, and CHECK ARGS... FIRST
+# SECOND holds on that screenshot and one taken a second (DOG_STILL's seconds
+# apart) later.
+dog_home_then() {
+    local first second
+    first=$(screenshot first) || return 1
+    meets DOG_HOME "$first" || return 1
+    sleep "${DOG_STILL[5]}"
+    second=$(screenshot) || return 1
+    "$@" "$first" "$second"
 }
 
 # dog_home_still: back home at rest after a throw: the dog stands where it
 # stood, and stays still there for a second.
-dog_home_still() {
-    local first second
-    first=$(screenshot first) || return 1
-    holds "$(share_of "$first" $DOG_STAND "$GREEN_PIXEL")" '<' 0.4 || return 1
-    sleep 1
-    second=$(screenshot) || return 1
-    holds "$(changed_share "$first" "$second" $DOG_STAND 40)" '<' 0.1
-}
+dog_home_still() { dog_home_then meets DOG_STILL; }

@@ -1,10 +1,14 @@
-// The screen regions and colour tests of harness/regions.json, for node, and
-// the probes that measure them on a picture (share, changed):
+// The screen regions, colour tests and conditions of harness/regions.json, for
+// node, and the probes that measure them on a picture (share, changed):
 // regions.NAME is [x, y, width, height]; colours.NAME([r, g, b]) is true when
-// the pixel passes that colour test. The tests are written as e2e_tool reads
-// them ("g>r+20,b<100": comparisons that must all hold, between
-// channels r, g, b, min, max, spread = max - min, numbers, and a channel plus
-// or minus a number); this is their one evaluator in JavaScript.
+// the pixel passes that colour test; conditions.NAME(picture) (or
+// conditions.NAME(first, second) for a change between two pictures) is true
+// when the picture meets it, and conditions.NAME.secondsApart is the wait
+// between the two. The tests are written as picture_probe reads them
+// ("g>r+20,b<100": comparisons that must all hold, between channels r, g, b,
+// min, max, spread = max - min, numbers, and a channel plus or minus a
+// number); this is their one evaluator in JavaScript, and
+// harness/colour_cases.json holds the cases it and picture_probe must agree on.
 'use strict';
 
 const table = require('./regions.json');
@@ -36,8 +40,8 @@ function colourTest(text) {
     const compact = term.replace(/\s+/g, '');
     const op = ['<=', '>=', '<', '>'].find((candidate) => compact.includes(candidate));
     if (!op) throw new Error(`no comparison in '${compact}'`);
-    const [left, right] = compact.split(op);
-    return { left: operand(left), op: OPS[op], right: operand(right) };
+    const at = compact.indexOf(op);
+    return { left: operand(compact.slice(0, at)), op: OPS[op], right: operand(compact.slice(at + op.length)) };
   });
   return (pixel) => terms.every(({ left, op, right }) => op(left(pixel), right(pixel)));
 }
@@ -72,4 +76,17 @@ function changed(a, b, [x0, y0, w, h], tolerance) {
   return hits / (w * h);
 }
 
-module.exports = { regions, colours, colourTest, share, changed };
+// A condition: the share of a colour test in a region, or of pixels changed
+// between two pictures by more than a tolerance, compared with a bound.
+function condition(name, { share: colour, changed: tolerance, in: region, op, bound, seconds_apart: secondsApart }) {
+  if (!regions[region] || !OPS[op] || (colour !== undefined ? !colours[colour] : tolerance === undefined)) {
+    throw new Error(`cannot read the condition '${name}'`);
+  }
+  const measure = colour !== undefined
+    ? (picture) => share(picture, regions[region], colours[colour])
+    : (first, second) => changed(first, second, regions[region], tolerance);
+  return Object.assign((...pictures) => OPS[op](measure(...pictures), bound), { secondsApart });
+}
+const conditions = Object.fromEntries(Object.entries(table.conditions).map(([name, entry]) => [name, condition(name, entry)]));
+
+module.exports = { regions, colours, conditions, colourTest, share, changed };

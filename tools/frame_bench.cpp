@@ -21,9 +21,9 @@
 // on a shared machine both meet the same load. Times are medians.
 //
 // Built twice: `frame_bench` links the real GL, GLU and GLUT; `frame_bench_null`
-// links tools/null_gl.cpp, where every GL/GLU/GLUT function returns at once.
-// The no-op build's frame time is the game's own code; tools/run_bench.sh puts
-// the two side by side. The no-op build skips the precompiled reference.
+// links tools/frame_bench_null_gl.cpp, where every GL/GLU/GLUT function returns
+// at once. The no-op build's frame time is the game's own code;
+// tools/run_bench.sh puts the two side by side. The no-op build skips the precompiled reference.
 //
 // Usage: frame_bench [--run-dir DIR] [--warmup N] [--frames N] [--scene NAME]
 //   --run-dir  the folder holding the twelve images (default: the current one)

@@ -42,10 +42,10 @@ install_packages xvfb xdotool x11-apps jq faketime ffmpeg
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$BUILD" --target fetch images e2e_tool >/dev/null
+cmake --build "$BUILD" --target harness_tools >/dev/null
 
 WORK=$(mktemp -d)
-source "$ROOT/harness/game.sh" "$BUILD/run/fetch" "$BUILD/run" "$WORK" "$BUILD/tests/e2e_tool"
+source "$ROOT/harness/game.sh" "$BUILD/run/fetch" "$BUILD/run" "$WORK" "$BUILD/harness"
 E2E_BUDGET=900   # no test runner's timeout to stay under; a slowed game takes longer
 
 # window_geometry: sets X, Y, WIDTH and HEIGHT to the window's place on the screen.

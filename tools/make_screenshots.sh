@@ -15,10 +15,10 @@ DOCS=$ROOT/docs
 source "$ROOT/scripts/setup.sh"
 install_packages xvfb xdotool x11-apps jq imagemagick
 CONVERT=/usr/bin/convert
-cmake --build "$BUILD" --target fetch images e2e_tool >/dev/null
+cmake --build "$BUILD" --target harness_tools >/dev/null
 
 WORK=$(mktemp -d)
-source "$ROOT/harness/game.sh" "$BUILD/run/fetch" "$BUILD/run" "$WORK" "$BUILD/tests/e2e_tool"
+source "$ROOT/harness/game.sh" "$BUILD/run/fetch" "$BUILD/run" "$WORK" "$BUILD/harness"
 mkdir -p "$DOCS"
 
 # save NAME: the window as docs/NAME.png.

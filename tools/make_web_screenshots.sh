@@ -18,7 +18,7 @@ trap 'rm -rf "$WORK"' EXIT
 
 bash "$ROOT/harness/install_puppeteer.sh" "$WEB"
 bash "$ROOT/harness/desktop_reference.sh" "$DESKTOP/run/fetch" "$DESKTOP/run" "$WORK/desktop" \
-    "$DESKTOP/tests/e2e_tool" "$STAMP" "$WORK/desktop.ppm"
+    "$DESKTOP/harness" "$STAMP" "$WORK/desktop.ppm"
 NODE_PATH=$WEB/node/node_modules node "$ROOT/tools/make_web_screenshots.js" "$WEB/site" "$STAMP" \
     "$ROOT/docs/web-page.png" "$WORK/browser.png" "$ROOT/docs/web-phone.png"
 # Desktop above, browser below, a white line between.

@@ -3,7 +3,7 @@
 # steering values within 1.5) the dog stands; 'r' brings dog and camera home
 # and 'm' leaves free walk.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 # The scenery left and right of the dog (which, turned sideways, reaches about
 # 100 pixels from the centre): ground and tree feet below the horizon, for the

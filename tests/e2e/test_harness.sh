@@ -2,17 +2,18 @@
 # game's log) under a name with the time, says where, and the next run of that
 # test, which starts afresh, leaves the kept folder alone. No game is started.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
-HARNESS=$(cd "$(dirname "$0")" && pwd)/lib.sh
+E2E_LIBRARY=$HARNESS_DIR/e2e.sh
 INNER_WORK=$E2E_WORK/inner
 
-# run_inner NAME BODY: runs a test script made of lib.sh and BODY on the inner
-# work folder; its standard error goes to NAME.err, its exit code to INNER_RC.
+# run_inner NAME BODY: runs a test script made of the end-to-end library and
+# BODY on the inner work folder; its standard error goes to NAME.err, its exit
+# code to INNER_RC.
 run_inner() {
-    printf 'source %q "$@"\n%s\n' "$HARNESS" "$2" >"$E2E_WORK/$1.sh"
+    printf 'source %q "$@"\n%s\n' "$E2E_LIBRARY" "$2" >"$E2E_WORK/$1.sh"
     INNER_RC=0
-    bash "$E2E_WORK/$1.sh" "$E2E_FETCH" "$E2E_RUN_DIR" "$INNER_WORK" "$E2E_TOOL" 2>"$E2E_WORK/$1.err" ||
+    bash "$E2E_WORK/$1.sh" "$E2E_FETCH" "$E2E_RUN_DIR" "$INNER_WORK" "$E2E_TOOLS" 2>"$E2E_WORK/$1.err" ||
         INNER_RC=$?
 }
 

@@ -1,7 +1,7 @@
 # Free walk into the house at (5, -15) sets off its blast and blows it away; 'm'
 # brings the camera home, from where the house is gone for good.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 start_scene
 rest=$(screenshot rest)

@@ -9,7 +9,7 @@
 # FETCH_DEB, the package file, FETCH_BUILD_DIR, the build it came from, and
 # FETCH_VERSION, project()'s version.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 if [ -z "${FETCH_DEB:-}" ] || [ -z "${FETCH_BUILD_DIR:-}" ] || [ -z "${FETCH_VERSION:-}" ]; then
     fail "FETCH_DEB, FETCH_BUILD_DIR and FETCH_VERSION are not set: run this through ctest, which makes the package first"

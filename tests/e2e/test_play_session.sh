@@ -5,8 +5,7 @@
 # exit code 0 and no output beyond the twelve start-up lines. Run under the
 # sanitizer build, it also checks that no sanitizer reported anything.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
-source "$(dirname "$0")/session_lib.sh"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 use_sanitizer_options
 # The throw, the walk beyond the world and the waits for whole frames take
@@ -77,14 +76,9 @@ screenshot fetching >/dev/null
 # keep the pose of its last stride: the gait is not reset at rest. The fur's
 # fine grain shimmers from frame to frame as the dog breathes, so the legs are
 # compared by their mean colour, not pixel by pixel.)
-dog_home_resting() {
-    local first second
-    first=$(screenshot first) || return 1
-    holds "$(share_of "$first" $DOG_STAND "$GREEN_PIXEL")" '<' 0.4 || return 1
-    sleep 1
-    second=$(screenshot) || return 1
-    holds "$(share_of "$second" $DOG_STAND "$GREEN_PIXEL")" '<' 0.4 &&
-        colour_near "$(mean_colour "$first" $DOG_LEGS)" "$(mean_colour "$second" $DOG_LEGS)" 6
+dog_home_resting() { dog_home_then home_with_legs_kept; }
+home_with_legs_kept() {   # home_with_legs_kept FIRST SECOND
+    meets DOG_HOME "$2" && colour_near "$(mean_colour "$1" $DOG_LEGS)" "$(mean_colour "$2" $DOG_LEGS)" 6
 }
 wait_for 150 "the dog back home and at rest" dog_home_resting
 # A tree that the dog knocked over near home may still burst over it: the
@@ -149,7 +143,7 @@ scene_back() {
     shot=$(screenshot) || return 1
     holds "$(changed_share "$rest" "$shot" $BESIDE_LEFT $TOLERANCE)" '<' 0.03 &&
         holds "$(changed_share "$rest" "$shot" $BESIDE_RIGHT $TOLERANCE)" '<' 0.03 &&
-        holds "$(share_of "$shot" $DOG_STAND "$GREEN_PIXEL")" '<' 0.4 &&
+        meets DOG_HOME "$shot" &&
         holds "$(share_of "$shot" $HOUSE "$BRICK_PIXEL")" '>' "$(awk -v b="$restBrick" 'BEGIN { print b - 0.01 }')"
 }
 wait_for 90 "the home view with the house standing again after 'r'" scene_back
@@ -162,11 +156,10 @@ expect "changed share of the meter's place, against the start (still in free wal
 # --- 6. 'm' back to aiming ---------------------------------------------------------
 
 press m
-aiming_again() {
-    local shot
-    shot=$(screenshot) || return 1
-    holds "$(changed_share "$reset" "$shot" $METER 40)" '>' 0.3 &&
-        holds "$(changed_share "$rest" "$shot" $GROUND_NEAR $TOLERANCE)" '<' 0.03
+aiming_again() { on_screen aiming_in; }
+aiming_in() {   # aiming_in SHOT: the meter moved since the reset, the ground as at the start
+    probe_holds changed "$METER" 40 '>' 0.3 "$reset" "$1" &&
+        probe_holds changed "$GROUND_NEAR" "$TOLERANCE" '<' 0.03 "$rest" "$1"
 }
 wait_for 60 "the meter back and the camera home after 'm'" aiming_again
 screenshot aiming_again >/dev/null

@@ -2,7 +2,7 @@
 # and in free walk. Keys pressed during the scene change nothing: were 'r'
 # still heard, it would put the flung dog back home and the scene would not end.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 start_scene
 mapfile -t expected < <(load_lines)

@@ -11,8 +11,7 @@
 # (75 s unless set). Every batch of actions is written to actions.log in the
 # work folder.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
-source "$(dirname "$0")/session_lib.sh"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 use_sanitizer_options
 

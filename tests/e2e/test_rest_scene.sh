@@ -2,7 +2,7 @@
 # the textured green ground below, the blue cloudy sky above; 't' changes the
 # fur, and five presses bring the first fur back.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 start_scene
 rest=$(screenshot rest)

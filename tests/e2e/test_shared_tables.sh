@@ -1,8 +1,9 @@
-# One copy of each shared fact: the screen regions and colour tests live only
-# in harness/regions.json, Xvfb and faketime are started only by the harness,
-# and the tools reach into no test's folder. No game is started.
+# One copy of each shared fact: the screen regions, colour tests, conditions on
+# the dog and the meter's measuring points live only in harness/regions.json,
+# Xvfb and faketime are started only by the harness, and the tools reach into
+# no test's folder. No game is started.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 ROOT=$(cd "$HARNESS_DIR/.." && pwd)
 TABLE=$HARNESS_DIR/regions.json
@@ -24,14 +25,18 @@ expect_only() {
     [ "$found" = "$wanted" ] || fail "'$pattern' is in: ${found:-no file}; wanted only: ${wanted:-no file}"
 }
 
-while read -r _ rect; do
-    expect_only "$rect"
-    expect_only "${rect// /, }"
-done < <(jq -r '.regions | to_entries[] | "\(.key) \(.value.rect | map(tostring) | join(" "))"' "$TABLE")
-while read -r test; do
-    expect_only "$test"
-done < <(jq -r '.colours[].test' "$TABLE")
-note "ok: the regions and colour tests are written only in harness/regions.json"
+# Each region as "X Y W H" and "X, Y, W, H"; each colour test; each condition
+# on the dog's share of a colour test in a region, as the shell and node would
+# measure it again (`meets` and `conditions` measure it through the table);
+# and the meter's measuring points.
+while IFS= read -r pattern; do
+    expect_only "$pattern"
+done < <(jq -r '(.regions[].rect | map(tostring) | join(" "), join(", ")),
+    .colours[].test,
+    (.conditions[] | select(.share) |
+        "$\(.in | ascii_upcase) \"$\(.share | ascii_upcase)_PIXEL\"", "\(.in), \(.share | ascii_upcase)", "\(.in), colours.\(.share)"),
+    (.meter | .zero_row, .rows_per_level | tostring)' "$TABLE")
+note "ok: the regions, colour tests, conditions and the meter's measuring points are written only in harness/regions.json"
 
 expect_only "Xvfb -displayfd" harness/xvfb.sh
 expect_only "xvfb-run"

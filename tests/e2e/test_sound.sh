@@ -6,7 +6,7 @@
 # is silent until the click and sounds within a few frames of it; whoosh,
 # landing, bark and the two barks come as separate bursts, the landing louder
 # on the left, and the closing scene sounds after 'q'.
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 # --- no device ----------------------------------------------------------------------
 start_xvfb
@@ -35,7 +35,7 @@ wait_for_window
 wait_for 180 "the start-up settled (the meter at 0.24)" settled
 wait_for 180 "the meter between 0.24 and 0.45" meter_between 0.24 0.45
 
-wav_seconds() { "$E2E_TOOL" wav-seconds "$WAV"; }
+wav_seconds() { "$E2E_TOOLS/wav_probe" seconds "$WAV"; }
 clicked=$(wav_seconds)
 click 300 250
 wait_for 90 "the dog gone from home (only ground where its legs stood)" dog_away
@@ -47,7 +47,7 @@ wait_for_exit 120
 mapfile -t expected < <(load_lines)
 expect_output "${expected[@]}"
 
-"$E2E_TOOL" wav-bursts "$WAV" >"$E2E_WORK/bursts.txt"
+"$E2E_TOOLS/wav_probe" bursts "$WAV" >"$E2E_WORK/bursts.txt"
 note "the click at ${clicked} s, 'q' at ${quit_at} s; bursts (start end left-dB right-dB):"
 sed 's/^/    | /' "$E2E_WORK/bursts.txt" >&2
 first=$(awk 'NR == 1 {print $1}' "$E2E_WORK/bursts.txt")

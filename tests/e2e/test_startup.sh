@@ -1,7 +1,7 @@
 # Start-up with every image present: the twelve load lines in order and nothing
 # else, then the game keeps running and drawing.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 start_scene
 mapfile -t expected < <(load_lines)

@@ -1,7 +1,7 @@
 # A click throws the bone to the side of the clicked column; the dog leaves home,
 # fetches it and comes back to rest. 'q' during the throw is not heard.
 set -euo pipefail
-source "$(dirname "$0")/lib.sh" "$@"
+source "$(dirname "$0")/../../harness/e2e.sh" "$@"
 
 start_scene
 rest=$(screenshot rest)

@@ -6,8 +6,9 @@
 #   bash tests/web/run_browser_tests.sh WEB_BUILD_DIR DESKTOP_BUILD_DIR
 #
 # Installs puppeteer-core (harness/install_puppeteer.sh) into
-# WEB_BUILD_DIR/node, runs tests/web/serve.test.js (node:test), takes the
-# desktop's rest scene at a fixed second (harness/desktop_reference.sh), runs
+# WEB_BUILD_DIR/node, runs tests/web/serve.test.js and colour_cases.test.js
+# (node:test), takes the desktop's rest scene at a fixed second
+# (harness/desktop_reference.sh; DESKTOP_BUILD_DIR/harness holds its probes), runs
 # tests/web/browser/run_tests.js against WEB_BUILD_DIR/site, then phone.js,
 # offline.js, missing.js and sound_check.js, firefox.js on a private Xvfb
 # (headless Firefox has no WebGL here), and shader_lighting.js against the
@@ -33,10 +34,11 @@ part() {
     "$@" || failed+=("$name")
 }
 
-part "the page server (node:test)" node --test ${FETCH_WEB_CHECKS:+--test-name-pattern="$FETCH_WEB_CHECKS"} "$HERE/serve.test.js"
+part "the page server and the colour tests (node:test)" node --test \
+    ${FETCH_WEB_CHECKS:+--test-name-pattern="$FETCH_WEB_CHECKS"} "$HERE/serve.test.js" "$HERE/colour_cases.test.js"
 
 bash "$HARNESS/desktop_reference.sh" "$DESKTOP/run/fetch" "$DESKTOP/run" "$WORK/desktop" \
-    "$DESKTOP/tests/e2e_tool" "$STAMP" "$WORK/desktop-rest.ppm"
+    "$DESKTOP/harness" "$STAMP" "$WORK/desktop-rest.ppm"
 export NODE_PATH=$WEB/node/node_modules
 part "the page in Chromium" node "$HERE/browser/run_tests.js" "$WEB/site" "$WORK" "$WORK/desktop-rest.ppm" "$STAMP"
 for script in phone offline missing; do

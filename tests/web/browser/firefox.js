@@ -7,21 +7,17 @@
 //   node firefox.js SITE_DIR WORK_DIR
 'use strict';
 
-const fs = require('fs');
-const path = require('path');
 const lib = require('../../../harness/browser.js');
 const {
   expect, runChecks, loadLines, waitForGame, expectScene, waitDogGone, waitDogHome, waitEndLine, IMAGES,
-} = require('./checks.js');
+} = lib;
 
 const [siteDir, workDir] = process.argv.slice(2);
-let browser;
-let server;
-let url;
+const session = lib.browserSession(siteDir, workDir, 'firefox', lib.launchFirefox);
 
 runChecks([
   ['Firefox: the page loads and draws, a click throws, q ends the game', async () => {
-    const page = await lib.openGame(browser, url);
+    const page = await lib.openGame(session.browser, session.url);
     await waitForGame(page, 20);
     expect('load lines in order', loadLines(page).join(' '), loadLines(page).join(' ') === IMAGES);
     await expectScene(page);
@@ -36,15 +32,4 @@ runChecks([
     expect('no uncaught exception', errors.join(' | ') || 'none', errors.length === 0);
     await page.close();
   }],
-], {
-  setUp: async () => {
-    if (!process.env.DISPLAY) throw new Error('Firefox needs an X display (DISPLAY): run it under Xvfb');
-    fs.mkdirSync(workDir, { recursive: true });
-    ({ server, url } = await lib.serve(siteDir));
-    browser = await lib.launchFirefox(fs.mkdtempSync(path.join(workDir, 'profile-firefox-')));
-  },
-  tearDown: async () => {
-    if (browser) await browser.close();
-    if (server) server.close();
-  },
-});
+], session);

@@ -9,7 +9,7 @@
 const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
-const { expect, runChecks, loadLines } = require('./checks.js');
+const { expect, runChecks, loadLines } = lib;
 
 const [siteDir, workDir] = process.argv.slice(2);
 const cleanUp = [];

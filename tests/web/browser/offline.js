@@ -12,7 +12,7 @@ const fs = require('fs');
 const http = require('http');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
-const { expect, runChecks, loadLines, waitForGame, expectScene, IMAGES } = require('./checks.js');
+const { expect, runChecks, loadLines, waitForGame, expectScene, IMAGES } = lib;
 
 const [siteDir, workDir] = process.argv.slice(2);
 const site = path.join(workDir, 'offline-site');  // a copy: the update is made in it

@@ -12,13 +12,11 @@ const path = require('path');
 const lib = require('../../../harness/browser.js');
 const {
   expect, runChecks, waitForGame, waitFrames, changed, REGIONS, waitDogGone, waitDogHome, waitEndLine,
-} = require('./checks.js');
+} = lib;
 
 const [siteDir, workDir] = process.argv.slice(2);
 const PHONE = { width: 844, height: 390, deviceScaleFactor: 1, isMobile: true, hasTouch: true, isLandscape: true };
-let browser;
-let server;
-let url;
+const session = lib.browserSession(siteDir, workDir, 'phone');
 
 // Where a key and the canvas sit on the page, and whether the page scrolls sideways.
 function layout(page) {
@@ -44,7 +42,7 @@ const overlaps = (a, b) => a.x < b.x + b.width && b.x < a.x + a.width && a.y < b
 
 runChecks([
   ['phone: the page fits with its keys, a tap throws, the keys and a finger walk the dog, Quit ends', async () => {
-    const page = await lib.openGame(browser, url, { viewport: PHONE });
+    const page = await lib.openGame(session.browser, session.url, { viewport: PHONE });
     await waitForGame(page);
     const seen = await layout(page);
     expect('no sideways scrolling', `${seen.scrollWidth} of ${seen.viewport.width}`, seen.scrollWidth <= seen.viewport.width);
@@ -100,14 +98,4 @@ runChecks([
     await waitEndLine(page);
     await page.close();
   }],
-], {
-  setUp: async () => {
-    fs.mkdirSync(workDir, { recursive: true });
-    ({ server, url } = await lib.serve(siteDir));
-    browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-phone-')));
-  },
-  tearDown: async () => {
-    if (browser) await browser.close();
-    if (server) server.close();
-  },
-});
+], session);

@@ -17,7 +17,7 @@ const lib = require('../../../harness/browser.js');
 const { regions, colours, share, changed } = require('../../../harness/regions.js');
 const {
   expect, runChecks, waitToSee, waitForGame, waitDogGone, waitDogHome, waitEndLine, IMAGES,
-} = require('./checks.js');
+} = lib;
 
 const [siteDir, workDir, desktopPpm, stampText] = process.argv.slice(2);
 if (!siteDir || !workDir) {
@@ -54,12 +54,11 @@ const {
 } = regions;
 
 // --- the checks ---------------------------------------------------------------------------
-let browser;
-let url;
+const session = lib.browserSession(siteDir, workDir, 'chromium');
 
 
 async function startedPage(options) {
-  const page = await lib.openGame(browser, url, options);
+  const page = await lib.openGame(session.browser, session.url, options);
   await waitForGame(page, 60);
   page.box = await lib.canvasBox(page);
   return page;
@@ -152,14 +151,4 @@ const checks = [
   }],
 ];
 
-let server;
-runChecks(checks, {
-  setUp: async () => {
-    ({ server, url } = await lib.serve(siteDir));
-    browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-')));
-  },
-  tearDown: async () => {
-    if (browser) await browser.close();
-    if (server) server.close();
-  },
-});
+runChecks(checks, session);

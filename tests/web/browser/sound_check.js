@@ -11,9 +11,8 @@
 'use strict';
 
 const fs = require('fs');
-const path = require('path');
 const lib = require('../../../harness/browser.js');
-const { expect, runChecks, waitForGame, waitDogGone } = require('./checks.js');
+const { expect, runChecks, waitForGame, waitDogGone } = lib;
 
 const [siteDir, workDir] = process.argv.slice(2);
 if (!siteDir || !workDir) {
@@ -97,16 +96,5 @@ const checks = [
   }],
 ];
 
-let server;
-let url;
-let browser;
-runChecks(checks.map(([name, check]) => [name, () => check(browser, url)]), {
-  setUp: async () => {
-    ({ server, url } = await lib.serve(siteDir));
-    browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-sound-')));
-  },
-  tearDown: async () => {
-    if (browser) await browser.close();
-    if (server) server.close();
-  },
-});
+const session = lib.browserSession(siteDir, workDir, 'sound');
+runChecks(checks.map(([name, check]) => [name, () => check(session.browser, session.url)]), session);

@@ -1,4 +1,5 @@
-// e2e_tool: the pixel probes and the test images of the end-to-end tests.
+// picture_probe: measures screenshots for the end-to-end tests and the tools
+// that play the game.
 //
 // Screenshots are XWD files as `xwd` writes them (TrueColor or DirectColor
 // ZPixmap, 24 or 32 bits per pixel, either byte order). Rectangles are
@@ -6,25 +7,22 @@
 // picture. Every probe prints numbers on one line; the scripts compare them
 // with a tolerance.
 //
-//   e2e_tool mean FILE X Y W H              mean red, green, blue (0 to 255)
-//   e2e_tool detail FILE X Y W H            share of neighbouring pixel pairs whose
-//                                           brightness steps by more than 2: texture
-//   e2e_tool share FILE X Y W H PRED        share (0 to 1) of pixels matching PRED
-//   e2e_tool diff FILE1 FILE2 X Y W H TOL   share of pixels whose largest channel
-//                                           difference exceeds TOL
-//   e2e_tool bmp FILE WIDTH HEIGHT BPP      writes a BMP of a flat grey with the
-//                                           given bits per pixel (24 or 32)
-//   e2e_tool wav-seconds FILE               seconds of sound in a 16-bit PCM WAV
-//                                           so far (one still being written too)
-//   e2e_tool wav-bursts FILE                one line per burst of sound, "START END
-//                                           LEFT_DB RIGHT_DB": seconds, and the RMS
-//                                           of the first two channels over it
+//   picture_probe mean FILE X Y W H              mean red, green, blue (0 to 255)
+//   picture_probe detail FILE X Y W H            share of neighbouring pixel pairs whose
+//                                                brightness steps by more than 2: texture
+//   picture_probe share FILE X Y W H TEST        share (0 to 1) of pixels passing TEST
+//   picture_probe diff FILE1 FILE2 X Y W H TOL   share of pixels whose largest channel
+//                                                difference exceeds TOL
+//   picture_probe colour TEST R G B              1 if the pixel (R, G, B) passes TEST, else 0
 //
-// PRED is a comma-separated list of comparisons that must all hold, each
-// `A op B` with op one of < <= > >= and A, B a channel (r, g, b, min, max,
-// spread = max - min), a number, or a channel plus or minus a number:
-// "g>r+20,g>b" is greenish, "min<240" is not white, "r>150,r>b+60" fiery.
-// Exit status: 0 with a result, 2 for bad usage or an unreadable file.
+// TEST is a colour test as harness/regions.json writes them: a comma-separated
+// list of comparisons that must all hold, each `A op B` with op one of < <= >
+// >= and A, B a channel (r, g, b, min, max, spread = max - min), a number, or
+// a channel plus or minus a number: "g>r+20,g>b" is greenish, "min<240" is not
+// white, "r>150,r>b+60" fiery. harness/regions.js reads them the same way in
+// node; harness/colour_cases.json holds the cases both must agree on.
+// Exit status: 0 with a result, 2 for bad usage, an unreadable file or a test
+// that cannot be read.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -36,6 +34,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "command_line.h"
 
 namespace {
 
@@ -52,12 +52,6 @@ struct Picture {
 struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
 };
-
-[[noreturn]] void fail(const std::string& message)
-{
-    std::fprintf(stderr, "e2e_tool: %s\n", message.c_str());
-    std::exit(2);
-}
 
 std::uint32_t bigEndian32(const std::vector<unsigned char>& bytes, std::size_t at)
 {
@@ -146,16 +140,6 @@ Picture readXwd(const std::string& path)
     return picture;
 }
 
-int toInt(const char* text)
-{
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0') {
-        fail(std::string("not a whole number: ") + text);
-    }
-    return static_cast<int>(value);
-}
-
 Rect clipped(Rect rect, const Picture& picture)
 {
     const int x0 = rect.x < 0 ? 0 : rect.x;
@@ -210,6 +194,30 @@ double operandValue(const Operand& operand, const Pixel& p)
     return (operand.channel < 0 ? 0.0 : channelValue(p, operand.channel)) + operand.offset;
 }
 
+// Whether the text is a plain number: an optional sign, digits, and an
+// optional point followed by digits.
+bool plainNumber(const std::string& text)
+{
+    std::size_t i = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const auto digits = [&] {
+        const std::size_t from = i;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+            ++i;
+        }
+        return i > from;
+    };
+    if (!digits()) {
+        return false;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        if (!digits()) {
+            return false;
+        }
+    }
+    return i == text.size();
+}
+
 Operand parseOperand(const std::string& text)
 {
     Operand operand;
@@ -224,15 +232,14 @@ Operand parseOperand(const std::string& text)
     }
     if (rest.empty()) {
         if (operand.channel < 0) {
-            fail("empty operand in a predicate");
+            fail("empty operand in a colour test");
         }
         return operand;
     }
-    char* end = nullptr;
-    operand.offset = std::strtod(rest.c_str(), &end);
-    if (*end != '\0' || (operand.channel >= 0 && rest[0] != '+' && rest[0] != '-')) {
+    if (!plainNumber(rest) || (operand.channel >= 0 && rest[0] != '+' && rest[0] != '-')) {
         fail("cannot read the operand '" + text + "'");
     }
+    operand.offset = std::strtod(rest.c_str(), nullptr);
     return operand;
 }
 
@@ -372,156 +379,10 @@ int commandDiff(char** argv)
     return 0;
 }
 
-void putLE(std::vector<unsigned char>& out, std::uint32_t value, int size)
+int commandColour(char** argv)
 {
-    for (int i = 0; i < size; ++i) {
-        out.push_back(static_cast<unsigned char>((value >> (8 * i)) & 0xffu));
-    }
-}
-
-// A flat grey BMP with a 54-byte header and the given pixel size: the game
-// refuses anything but 24 bits per pixel, which this lets the tests show.
-int commandBmp(char** argv)
-{
-    const int width = toInt(argv[1]);
-    const int height = toInt(argv[2]);
-    const int bitsPerPixel = toInt(argv[3]);
-    if (width <= 0 || height <= 0 || width > 4096 || height > 4096 || (bitsPerPixel != 24 && bitsPerPixel != 32)) {
-        fail("bmp wants a size up to 4096 x 4096 and 24 or 32 bits per pixel");
-    }
-    const std::uint32_t rowBytes = (static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(bitsPerPixel) / 8u + 3u) & ~3u;
-    const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(height);
-    std::vector<unsigned char> out;
-    out.push_back('B');
-    out.push_back('M');
-    putLE(out, 54u + pixelBytes, 4);
-    putLE(out, 0u, 4);
-    putLE(out, 54u, 4);
-    putLE(out, 40u, 4);
-    putLE(out, static_cast<std::uint32_t>(width), 4);
-    putLE(out, static_cast<std::uint32_t>(height), 4);
-    putLE(out, 1u, 2);
-    putLE(out, static_cast<std::uint32_t>(bitsPerPixel), 2);
-    putLE(out, 0u, 4);  // no compression
-    putLE(out, pixelBytes, 4);
-    putLE(out, 2835u, 4);
-    putLE(out, 2835u, 4);
-    putLE(out, 0u, 4);
-    putLE(out, 0u, 4);
-    out.resize(out.size() + pixelBytes, 0x80u);
-    std::ofstream file(argv[0], std::ios::binary);
-    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    if (!file) {
-        fail(std::string("cannot write ") + argv[0]);
-    }
-    return 0;
-}
-
-// A 16-bit PCM WAV, interleaved. The data chunk may run to the end of the file:
-// OpenAL Soft's wave writer fills in its size only when it closes.
-struct Wav {
-    int channels = 0;
-    int rate = 0;
-    std::vector<std::int16_t> samples;
-};
-
-std::uint32_t littleEndian(const std::vector<unsigned char>& bytes, std::size_t at, int count)
-{
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) {
-        value = (value << 8) | bytes.at(at + static_cast<std::size_t>(i));
-    }
-    return value;
-}
-
-Wav readWav(const char* path)
-{
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (bytes.size() < 12 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF" ||
-        std::string(bytes.begin() + 8, bytes.begin() + 12) != "WAVE") {
-        fail(std::string(path) + " is not a WAV file");
-    }
-    Wav wav;
-    for (std::size_t at = 12; at + 8 <= bytes.size();) {
-        const std::string id(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + 4));
-        const std::size_t size = littleEndian(bytes, at + 4, 4);
-        if (id == "fmt ") {
-            wav.channels = static_cast<int>(littleEndian(bytes, at + 10, 2));
-            wav.rate = static_cast<int>(littleEndian(bytes, at + 12, 4));
-            if (littleEndian(bytes, at + 22, 2) != 16) {
-                fail(std::string(path) + " is not 16-bit");
-            }
-        } else if (id == "data") {
-            const std::size_t end = std::min(bytes.size(), size == 0 ? bytes.size() : at + 8 + size);
-            for (std::size_t i = at + 8; i + 1 < end; i += 2) {
-                wav.samples.push_back(static_cast<std::int16_t>(littleEndian(bytes, i, 2)));
-            }
-            break;
-        }
-        at += 8 + size + (size & 1u);
-    }
-    if (wav.channels < 1 || wav.rate < 1) {
-        fail(std::string(path) + " has no format chunk");
-    }
-    return wav;
-}
-
-int commandWavSeconds(char** argv)
-{
-    const Wav wav = readWav(argv[0]);
-    std::printf("%.3f\n", static_cast<double>(wav.samples.size()) / wav.channels / wav.rate);
-    return 0;
-}
-
-// Bursts: runs of 10 ms windows louder than -50 dBFS (RMS, on any channel),
-// joined across quiet shorter than 150 ms.
-int commandWavBursts(char** argv)
-{
-    const Wav wav = readWav(argv[0]);
-    const std::size_t window = static_cast<std::size_t>(wav.rate / 100);
-    const std::size_t frames = wav.samples.size() / static_cast<std::size_t>(wav.channels);
-    const double quiet = 32768.0 * std::pow(10.0, -50.0 / 20.0);
-    const std::size_t joinWindows = 15;
-    std::vector<bool> loud;
-    for (std::size_t start = 0; start + window <= frames; start += window) {
-        bool any = false;
-        for (int c = 0; c < wav.channels; ++c) {
-            double sum = 0.0;
-            for (std::size_t f = start; f < start + window; ++f) {
-                const double v = wav.samples[f * static_cast<std::size_t>(wav.channels) + static_cast<std::size_t>(c)];
-                sum += v * v;
-            }
-            any = any || std::sqrt(sum / static_cast<double>(window)) > quiet;
-        }
-        loud.push_back(any);
-    }
-    const auto channelDb = [&](std::size_t from, std::size_t to, int c) {
-        double sum = 0.0;
-        for (std::size_t f = from; f < to; ++f) {
-            const double v = wav.samples[f * static_cast<std::size_t>(wav.channels) + static_cast<std::size_t>(c)] / 32768.0;
-            sum += v * v;
-        }
-        const double rms = std::sqrt(sum / static_cast<double>(to - from));
-        return rms > 0.0 ? 20.0 * std::log10(rms) : -200.0;
-    };
-    for (std::size_t i = 0; i < loud.size();) {
-        if (!loud[i]) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i + 1;  // one past the burst's last loud window
-        for (std::size_t j = end; j < loud.size() && j < end + joinWindows; ++j) {
-            if (loud[j]) {
-                end = j + 1;
-            }
-        }
-        const std::size_t from = i * window;
-        const std::size_t to = end * window;
-        std::printf("%.3f %.3f %.1f %.1f\n", static_cast<double>(from) / wav.rate, static_cast<double>(to) / wav.rate,
-                    channelDb(from, to, 0), channelDb(from, to, wav.channels > 1 ? 1 : 0));
-        i = end;
-    }
+    const std::vector<Comparison> predicate = parsePredicate(argv[0]);
+    std::printf("%d\n", matches(predicate, Pixel{toInt(argv[1]), toInt(argv[2]), toInt(argv[3])}) ? 1 : 0);
     return 0;
 }
 
@@ -532,15 +393,15 @@ struct Command {
 };
 
 constexpr Command commands[] = {
-    {"mean", 5, commandMean},   {"detail", 5, commandDetail}, {"share", 6, commandShare},
-    {"diff", 7, commandDiff},   {"bmp", 4, commandBmp},
-    {"wav-seconds", 1, commandWavSeconds}, {"wav-bursts", 1, commandWavBursts},
+    {"mean", 5, commandMean}, {"detail", 5, commandDetail}, {"share", 6, commandShare},
+    {"diff", 7, commandDiff}, {"colour", 4, commandColour},
 };
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    programName = "picture_probe";
     if (argc >= 2) {
         for (const Command& command : commands) {
             if (std::strcmp(argv[1], command.name) == 0) {
@@ -551,5 +412,5 @@ int main(int argc, char** argv)
             }
         }
     }
-    fail("usage: e2e_tool mean|detail|share|diff|bmp|wav-seconds|wav-bursts ... (see the top of e2e_tool.cpp)");
+    fail("usage: picture_probe mean|detail|share|diff|colour ... (see the top of picture_probe.cpp)");
 }

@@ -1,6 +1,7 @@
-// A GL, GLU and GLUT that do nothing: every function the game and the frame
-// benchmark call, returning at once. The benchmark linked with it measures
-// the game's own per-frame work with the library and driver time taken out.
+// The frame benchmark's GL, GLU and GLUT, which do nothing: every function the
+// game and the benchmark call, returning at once. The benchmark linked with it
+// measures the game's own per-frame work with the library and driver time
+// taken out.
 // Nothing is drawn, no window opens and no timer ever fires.
 #include <GL/freeglut.h>
 #include <GL/gl.h>

@@ -5,9 +5,8 @@
 // device pixels (the displayed size times devicePixelRatio), always of the
 // same shape; each change of it reaches the game as a reshape. The pointer is
 // reported where it is now, in the buffer's pixels whatever size the page
-// shows it at. A finger on the canvas is the
-// left button and the pointer; when it lifts, the pointer goes back to the
-// middle. The page's on-screen keys arrive through fetchWebKey. When the game
+// shows it at. A finger on the canvas is the left button and the pointer;
+// when it lifts, the pointer goes back to the middle. The page's on-screen keys arrive through fetchWebKey. When the game
 // calls exit(), the page's Module.quit calls fetchWebEnded: the loop, the
 // timers and the input stop, the last frame stays on the canvas and the page
 // is told (Module.onGameEnded). Without WebGL the page is told

@@ -201,10 +201,11 @@ EM_BOOL onContextLost(int, const void*, void*)
 }
 
 // The context back: the layer's GL objects made anew, then the frames again.
-// A shader that no longer builds stops the game where it is (the page says why).
+// A shader that no longer builds stops the game where it is (the page says
+// why); an ended game has no frames to go on with.
 EM_BOOL onContextRestored(int, const void*, void*)
 {
-    if (web::webGlRestore()) {
+    if (!window.ended && web::webGlRestore()) {
         window.redisplay = true;
         emscripten_resume_main_loop();
     }

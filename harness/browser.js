@@ -77,9 +77,10 @@ async function waitFor(what, condition, seconds = 60, interval = 250) {
   }
 }
 
-// The canvas's pixels: { width, height, data } (RGBA rows, top row first).
+// The canvas's pixels: { width, height, data } (RGBA rows, top row first), at
+// the drawing buffer's size (1000 x 500, finer on a finer screen).
 async function canvasPixels(page) {
-  const base64 = await page.evaluate(() => {
+  const { width, height, base64 } = await page.evaluate(() => {
     const canvas = document.getElementById('canvas');
     const copy = document.createElement('canvas');
     copy.width = canvas.width;
@@ -89,19 +90,19 @@ async function canvasPixels(page) {
     const bytes = context.getImageData(0, 0, copy.width, copy.height).data;
     let text = '';
     for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
-    return btoa(text);
+    return { width: copy.width, height: copy.height, base64: btoa(text) };
   });
-  return { width: 1000, height: 500, data: Buffer.from(base64, 'base64') };
+  return { width, height, data: Buffer.from(base64, 'base64') };
 }
 
 // The canvas as the page shows it: { x, y, width, height } in CSS pixels. The
-// page scales it to fit the window; its drawing buffer stays 1000 x 500.
+// page scales it to fit the window.
 async function canvasBox(page) {
   return (await page.$('#canvas')).boundingBox();
 }
 
-// The page's CSS pixel { x, y } of the canvas' own pixel (x, y), through the
-// size the canvas is shown at (box from canvasBox).
+// The page's CSS pixel { x, y } of the game's 1000 x 500 window's pixel (x,
+// y), through the size the canvas is shown at (box from canvasBox).
 function atCanvas(box, x, y) {
   return { x: box.x + (x * box.width) / 1000, y: box.y + (y * box.height) / 500 };
 }

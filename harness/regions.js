@@ -50,21 +50,33 @@ const regions = Object.fromEntries(Object.entries(table.regions).map(([name, { r
 const colours = Object.fromEntries(Object.entries(table.colours).map(([name, { test }]) => [name, colourTest(test)]));
 
 // --- probes on a picture: { width, height, data, channels (4 unless given) }, rows top first
+// The rectangles are in the game's window (whole_window); a picture of another
+// size (a finer drawing buffer) has them scaled to it.
 
 function pixel(image, x, y) {
   const i = (y * image.width + x) * (image.channels || 4);
   return [image.data[i], image.data[i + 1], image.data[i + 2]];
 }
 
+function scaled(image, [x, y, w, h]) {
+  const [, , windowWidth, windowHeight] = regions.whole_window;
+  const sx = image.width / windowWidth;
+  const sy = image.height / windowHeight;
+  return [Math.round(x * sx), Math.round(y * sy), Math.round(w * sx), Math.round(h * sy)];
+}
+
 // Share of pixels in the rectangle [x, y, width, height] for which test(rgb) holds.
-function share(image, [x0, y0, w, h], test) {
+function share(image, rect, test) {
+  const [x0, y0, w, h] = scaled(image, rect);
   let hits = 0;
   for (let y = y0; y < y0 + h; ++y) for (let x = x0; x < x0 + w; ++x) if (test(pixel(image, x, y))) ++hits;
   return hits / (w * h);
 }
 
-// Share of pixels in the rectangle whose largest channel difference exceeds tolerance.
-function changed(a, b, [x0, y0, w, h], tolerance) {
+// Share of pixels in the rectangle whose largest channel difference exceeds
+// tolerance (a and b of one size).
+function changed(a, b, rect, tolerance) {
+  const [x0, y0, w, h] = scaled(a, rect);
   let hits = 0;
   for (let y = y0; y < y0 + h; ++y) {
     for (let x = x0; x < x0 + w; ++x) {

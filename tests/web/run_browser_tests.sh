@@ -10,7 +10,8 @@
 # (node:test), takes the desktop's rest scene at a fixed second
 # (harness/desktop_reference.sh; DESKTOP_BUILD_DIR/harness holds its probes), runs
 # tests/web/browser/run_tests.js against WEB_BUILD_DIR/site, then phone.js,
-# offline.js, missing.js and sound_check.js, firefox.js on a private Xvfb
+# offline.js, missing.js, density.js (the buffer at ratio 2, a lost context,
+# a broken shader) and sound_check.js, firefox.js on a private Xvfb
 # (headless Firefox has no WebGL here), and shader_lighting.js against the
 # check page it builds. Every part runs; the script fails if any did.
 # FETCH_WEB_CHECKS=WORD runs only the checks whose names hold WORD.
@@ -44,6 +45,7 @@ part "the page in Chromium" node "$HERE/browser/run_tests.js" "$WEB/site" "$WORK
 for script in phone offline missing; do
     part "the page: $script" node "$HERE/browser/$script.js" "$WEB/site" "$WORK/$script"
 done
+part "the page: density" node "$HERE/browser/density.js" "$WEB/site" "$WORK/density"
 part "the page's sound" node "$HERE/browser/sound_check.js" "$WEB/site" "$WORK"
 part "the page in Firefox" bash "$HARNESS/with_xvfb.sh" node "$HERE/browser/firefox.js" "$WEB/site" "$WORK/firefox"
 NODE_PATH=/usr/share/nodejs cmake --build "$WEB" --target shader_lighting

@@ -1,6 +1,7 @@
 // The page around the game: the runtime's hooks (Module), the on-screen keys
 // on touch screens, full screen, clear words when WebGL or a download is
-// missing, and the offline worker (sw.js). Loaded before the game's fetch.js.
+// missing or the shader is broken, a lost drawing context kept restorable,
+// and the offline worker (sw.js). Loaded before the game's fetch.js.
 'use strict';
 
 // Shows a problem on the page in place of the loading line.
@@ -48,13 +49,16 @@ function downloadFailed(url, why) {
   window.addEventListener('error', (event) => {
     if (event.target instanceof HTMLScriptElement) downloadFailed(event.target.src, 'it could not be loaded');
   }, true);
-  // What the runtime throws after a failed download is already said on the
-  // page: keep it off the console as an uncaught error.
+  // What the runtime (fetch.js) throws after a failed download is already said
+  // on the page: keep it off the console as an uncaught error. Any other error
+  // is still reported there.
+  const saidOnPage = (error, file) => failedDownloads.length > 0
+    && /\/fetch\.js\b/.test(`${file || ''} ${(error && error.stack) || ''}`);
   window.addEventListener('error', (event) => {
-    if (failedDownloads.length > 0) event.preventDefault();
+    if (saidOnPage(event.error, event.filename)) event.preventDefault();
   });
   window.addEventListener('unhandledrejection', (event) => {
-    if (failedDownloads.length > 0) event.preventDefault();
+    if (saidOnPage(event.reason)) event.preventDefault();
   });
 })();
 
@@ -82,10 +86,25 @@ var Module = {  // eslint-disable-line no-var
       + 'Turn on hardware (graphics) acceleration in the browser\'s settings, update the browser '
       + 'or the graphics driver, or try another browser.');
   },
+  onBrokenShader(log) {
+    showProblem('This browser cannot draw the game: the graphics card\'s driver did not accept its shader '
+      + `(${log.trim()}). Update the browser or the graphics driver, or try another browser.`);
+  },
   onAbort(what) {
     if (failedDownloads.length === 0) showProblem(`The game stopped: ${what}. Reload the page to try again.`);
   },
 };
+
+// --- a lost drawing context (phones drop it when memory runs short): kept ----------------
+// restorable; the game pauses until it is back and then goes on where it was.
+(() => {
+  const canvas = document.getElementById('canvas');
+  canvas.addEventListener('webglcontextlost', (event) => {
+    event.preventDefault();  // without this the browser never gives it back
+    console.info('The game\'s drawing context was lost; the game waits for it.');
+  });
+  canvas.addEventListener('webglcontextrestored', () => console.info('The drawing context is back; the game goes on.'));
+})();
 
 // --- on-screen keys, shown where the device has touch --------------------------------------
 (() => {

@@ -3,12 +3,15 @@
 // materials and the one light, the fixed texture ids (RGB, GL_CLAMP as
 // clamp-to-edge), capabilities, immediate mode, glRectf, gluPerspective,
 // gluLookAt, the quadrics and GLUT's solids. What draws is in shader.cpp,
-// immediate_mode.cpp and shape_cache.cpp.
+// immediate_mode.cpp and shape_cache.cpp. What WebGL holds is also kept here
+// (the textures' pixels, the state the game set), to make it anew when a lost
+// context comes back.
 #include "webgl_layer.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glut.h>
+#include <emscripten/html5_webgl.h>
 
 #include <cstring>
 
@@ -57,6 +60,7 @@ void setCapability(GLenum cap, bool on)
     case GL_TEXTURE_2D: gl.texturing = on; break;
     case GL_DEPTH_TEST:
     case GL_BLEND:
+        (cap == GL_DEPTH_TEST ? gl.depthTest : gl.blend) = on;
         if (on) {
             emscripten_glEnable(cap);
         } else {
@@ -67,14 +71,75 @@ void setCapability(GLenum cap, bool on)
     }
 }
 
+// The bytes of a picture of w x h pixels in format and type, its rows
+// aligned to alignment bytes, as GL reads them (WebGL's types other than
+// bytes pack a pixel in 16 bits).
+std::size_t pictureBytes(GLsizei w, GLsizei h, GLenum format, GLenum type, GLint alignment)
+{
+    const std::size_t components = format == GL_RGBA ? 4 : format == GL_RGB ? 3 : format == GL_LUMINANCE_ALPHA ? 2 : 1;
+    const std::size_t pixelBytes = type == GL_UNSIGNED_BYTE ? components : 2;
+    const std::size_t row = static_cast<std::size_t>(w) * pixelBytes;
+    const std::size_t a = static_cast<std::size_t>(alignment);
+    const std::size_t stride = (row + a - 1) / a * a;
+    return w <= 0 || h <= 0 ? 0 : stride * static_cast<std::size_t>(h - 1) + row;
+}
+
+// Each texture made again under its game id, with its kept picture and parameters.
+void restoreTextures()
+{
+    for (auto& [id, slot] : gl.textures) {
+        emscripten_glGenTextures(1, &slot.handle);
+        emscripten_glBindTexture(GL_TEXTURE_2D, slot.handle);
+        const TextureImage& image = slot.image;
+        if (slot.defined) {
+            emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, image.unpackAlignment);
+            emscripten_glTexImage2D(GL_TEXTURE_2D, 0, image.internalFormat, image.width, image.height, 0,
+                                    image.format, image.type, image.pixels.data());
+        }
+        for (const auto& [name, value] : slot.parameters) {
+            emscripten_glTexParameteri(GL_TEXTURE_2D, name, value);
+        }
+    }
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, gl.unpackAlignment);
+    emscripten_glBindTexture(GL_TEXTURE_2D, gl.textures[gl.boundTexture].handle);
+}
+
+// The state the game set, as it last set it.
+void restoreState()
+{
+    emscripten_glViewport(gl.viewport[0], gl.viewport[1], gl.viewport[2], gl.viewport[3]);
+    emscripten_glClearColor(gl.clearColour[0], gl.clearColour[1], gl.clearColour[2], gl.clearColour[3]);
+    emscripten_glBlendFunc(gl.blendSource, gl.blendDestination);
+    const auto set = [](GLenum cap, bool on) { on ? emscripten_glEnable(cap) : emscripten_glDisable(cap); };
+    set(GL_DEPTH_TEST, gl.depthTest);
+    set(GL_BLEND, gl.blend);
+}
+
 }  // namespace
 
-void webGlStart()
+bool webGlStart()
 {
-    startShader();
-    startImmediateMode();
     // GL's initial light 0 is white; the game sets its colours.
     gl.light.ambient[0] = gl.light.ambient[1] = gl.light.ambient[2] = 0.0f;
+    if (!startShader()) {
+        return false;
+    }
+    startImmediateMode();
+    return true;
+}
+
+bool webGlRestore()
+{
+    // emscripten's hold on the extension went with the old context.
+    emscripten_webgl_enable_ANGLE_instanced_arrays(emscripten_webgl_get_current_context());
+    if (!startShader()) {
+        return false;
+    }
+    startImmediateMode();
+    dropShapes();
+    restoreTextures();
+    restoreState();
+    return true;
 }
 
 void webGlFlush()
@@ -97,6 +162,8 @@ extern "C" {
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h)
 {
     web::flushShapes();
+    const GLint viewport[4] = {x, y, w, h};
+    std::memcpy(gl.viewport, viewport, sizeof gl.viewport);
     emscripten_glViewport(x, y, w, h);
 }
 void glClear(GLbitfield mask)
@@ -104,14 +171,27 @@ void glClear(GLbitfield mask)
     web::flushShapes();
     emscripten_glClear(mask);
 }
-void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { emscripten_glClearColor(r, g, b, a); }
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a)
+{
+    const float colour[4] = {r, g, b, a};
+    std::memcpy(gl.clearColour, colour, sizeof gl.clearColour);
+    emscripten_glClearColor(r, g, b, a);
+}
 void glBlendFunc(GLenum s, GLenum d)
 {
     web::flushShapes();
+    gl.blendSource = s;
+    gl.blendDestination = d;
     emscripten_glBlendFunc(s, d);
 }
 void glShadeModel(GLenum) {}
-void glPixelStorei(GLenum name, GLint value) { emscripten_glPixelStorei(name, value); }
+void glPixelStorei(GLenum name, GLint value)
+{
+    if (name == GL_UNPACK_ALIGNMENT) {
+        gl.unpackAlignment = value;
+    }
+    emscripten_glPixelStorei(name, value);
+}
 
 void glEnable(GLenum cap) { web::setCapability(cap, true); }
 void glDisable(GLenum cap) { web::setCapability(cap, false); }
@@ -169,14 +249,22 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei w, G
     const GLint internal = internalFormat >= 1 && internalFormat <= 4 ? static_cast<GLint>(byComponents[internalFormat])
                                                                       : internalFormat;
     web::flushShapes();
-    gl.textures[gl.boundTexture].defined = true;
+    web::TextureSlot& slot = gl.textures[gl.boundTexture];
+    slot.defined = true;
+    if (level == 0) {  // a copy for a lost context's restore
+        const auto* bytes = static_cast<const unsigned char*>(pixels);
+        const std::size_t size = bytes == nullptr ? 0 : web::pictureBytes(w, h, format, type, gl.unpackAlignment);
+        slot.image = web::TextureImage{internal, w, h, format, type, gl.unpackAlignment, {bytes, bytes + size}};
+    }
     emscripten_glTexImage2D(target, level, internal, w, h, border, format, type, pixels);
 }
 
 void glTexParameteri(GLenum target, GLenum name, GLint value)
 {
     web::flushShapes();
-    emscripten_glTexParameteri(target, name, value == GL_CLAMP ? static_cast<GLint>(web::clampToEdge) : value);
+    const GLint sent = value == GL_CLAMP ? static_cast<GLint>(web::clampToEdge) : value;
+    gl.textures[gl.boundTexture].parameters[name] = sent;
+    emscripten_glTexParameteri(target, name, sent);
 }
 void glTexParameterf(GLenum target, GLenum name, GLfloat value)
 {

@@ -1,13 +1,18 @@
 // GLUT in the browser: the canvas as the window, the browser's events as
 // GLUT's callbacks, its animation frames as the main loop, its timeouts as
-// GLUT's timers. The pointer is reported where it is now, in the canvas' own
-// pixels whatever size the page shows it at. A finger on the canvas is the
-// left button and the pointer; when it lifts, the pointer goes back to the
-// middle. The page's on-screen keys arrive through fetchWebKey. When the game
+// GLUT's timers. The canvas' drawing buffer is the window: the size asked for,
+// made finer up to twice as fine where the screen shows the canvas with more
+// device pixels (the displayed size times devicePixelRatio), always of the
+// same shape; each change of it reaches the game as a reshape. The pointer is
+// reported where it is now, in the buffer's pixels whatever size the page
+// shows it at. A finger on the canvas is the left button and the pointer;
+// when it lifts, the pointer goes back to the middle. The page's on-screen keys arrive through fetchWebKey. When the game
 // calls exit(), the page's Module.quit calls fetchWebEnded: the loop, the
 // timers and the input stop, the last frame stays on the canvas and the page
 // is told (Module.onGameEnded). Without WebGL the page is told
-// (Module.onNoWebGL) and the game does not start.
+// (Module.onNoWebGL) and the game does not start; so too with a broken shader
+// (Module.onBrokenShader). While the context is lost the frames pause; on its
+// restore the layer makes its GL objects anew and the game goes on.
 #include "webgl_layer.h"
 
 #include <GL/glut.h>
@@ -20,6 +25,8 @@
 namespace {
 
 constexpr const char* canvas = "#canvas";
+// How much finer than the size asked for the buffer may grow.
+constexpr double finestScale = 2.0;
 
 struct TimerCall {
     void (*callback)(int);
@@ -28,8 +35,10 @@ struct TimerCall {
 };
 
 struct Window {
-    int width = 300;
+    int width = 300;  // the drawing buffer's size
     int height = 300;
+    int askedWidth = 300;  // glutInitWindowSize's
+    int askedHeight = 300;
     bool redisplay = true;
     bool ended = false;
     int pointerX = 0;
@@ -45,10 +54,34 @@ struct Window {
 
 Window window;
 
+// Sizes the drawing buffer to the canvas' displayed size in device pixels,
+// kept between the size asked for and finestScale times it, in its shape.
+// True when the size changed.
+bool fitBuffer()
+{
+    double cssWidth = 0.0;
+    double cssHeight = 0.0;
+    emscripten_get_element_css_size(canvas, &cssWidth, &cssHeight);
+    double scale = cssWidth * emscripten_get_device_pixel_ratio() / window.askedWidth;
+    scale = scale < 1.0 ? 1.0 : scale > finestScale ? finestScale : scale;
+    const int height = static_cast<int>(window.askedHeight * scale + 0.5);
+    const int width = height * window.askedWidth / window.askedHeight;
+    if (width == window.width && height == window.height) {
+        return false;
+    }
+    window.width = width;
+    window.height = height;
+    emscripten_set_canvas_element_size(canvas, width, height);
+    return true;
+}
+
 void frame()
 {
     if (window.ended || !window.redisplay || window.display == nullptr) {
         return;
+    }
+    if (fitBuffer() && window.reshape != nullptr) {
+        window.reshape(window.width, window.height);
     }
     window.redisplay = false;
     window.display();
@@ -160,6 +193,25 @@ EM_BOOL onTouch(int type, const EmscriptenTouchEvent* e, void*)
     return EM_TRUE;
 }
 
+// A lost context: no frames until it is back (the page keeps it restorable).
+EM_BOOL onContextLost(int, const void*, void*)
+{
+    emscripten_pause_main_loop();
+    return EM_FALSE;
+}
+
+// The context back: the layer's GL objects made anew, then the frames again.
+// A shader that no longer builds stops the game where it is (the page says
+// why); an ended game has no frames to go on with.
+EM_BOOL onContextRestored(int, const void*, void*)
+{
+    if (!window.ended && web::webGlRestore()) {
+        window.redisplay = true;
+        emscripten_resume_main_loop();
+    }
+    return EM_FALSE;
+}
+
 void sendKey(unsigned char key)
 {
     if (!window.ended && window.keyboard != nullptr) {
@@ -205,8 +257,8 @@ extern "C" {
 void glutInit(int*, char**) {}
 void glutInitWindowSize(int width, int height)
 {
-    window.width = width;
-    window.height = height;
+    window.width = window.askedWidth = width;
+    window.height = window.askedHeight = height;
 }
 void glutInitWindowPosition(int, int) {}
 void glutInitDisplayMode(unsigned int) {}
@@ -214,6 +266,7 @@ void glutInitDisplayMode(unsigned int) {}
 int glutCreateWindow(const char*)
 {
     emscripten_set_canvas_element_size(canvas, window.width, window.height);
+    fitBuffer();
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.alpha = EM_FALSE;  // the page must not show through what GL blends
@@ -230,7 +283,11 @@ int glutCreateWindow(const char*)
         emscripten_exit_with_live_runtime();
     }
     emscripten_webgl_make_context_current(context);
-    web::webGlStart();
+    if (!web::webGlStart()) {
+        emscripten_exit_with_live_runtime();  // the page says why; nothing draws
+    }
+    emscripten_set_webglcontextlost_callback(canvas, nullptr, EM_FALSE, onContextLost);
+    emscripten_set_webglcontextrestored_callback(canvas, nullptr, EM_FALSE, onContextRestored);
     emscripten_set_mousedown_callback(canvas, nullptr, EM_FALSE, onMouseButton);
     emscripten_set_mouseup_callback(canvas, nullptr, EM_FALSE, onMouseButton);
     emscripten_set_mousemove_callback(canvas, nullptr, EM_FALSE, onMouseMove);

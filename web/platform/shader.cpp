@@ -5,10 +5,13 @@
 // fixed_function_lighting.cpp's; the browser checks hold the two to the same colours.
 #include "webgl_layer.h"
 
+#include <emscripten/em_asm.h>
+#include <emscripten/html5_webgl.h>
+
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace web {
 
@@ -17,6 +20,7 @@ namespace {
 constexpr GLenum vertexShader = 0x8B31;
 constexpr GLenum fragmentShader = 0x8B30;
 constexpr GLenum compileStatus = 0x8B81;
+constexpr GLenum linkStatus = 0x8B82;
 
 const char* const vertexSource = R"(
 attribute vec3 aPosition;
@@ -108,7 +112,8 @@ struct ShaderState {
 
 ShaderState shader;
 
-GLuint compile(GLenum kind, const char* source)
+// Compiles one stage; what went wrong, if anything, is added to problems.
+GLuint compile(GLenum kind, const char* source, std::string& problems)
 {
     const GLuint compiled = emscripten_glCreateShader(kind);
     emscripten_glShaderSource(compiled, 1, &source, nullptr);
@@ -118,7 +123,9 @@ GLuint compile(GLenum kind, const char* source)
     if (!ok) {
         char log[1024] = {};
         emscripten_glGetShaderInfoLog(compiled, sizeof log, nullptr, log);
-        std::fprintf(stderr, "shader: %s\n", log);
+        problems += kind == vertexShader ? "the vertex shader did not compile: " : "the fragment shader did not compile: ";
+        problems += log;
+        problems += ' ';
     }
     return compiled;
 }
@@ -138,15 +145,34 @@ void pointAttributes()
 
 }  // namespace
 
-void startShader()
+bool startShader()
 {
+    shader = ShaderState{};
+    std::string problems;
     const GLuint program = emscripten_glCreateProgram();
-    emscripten_glAttachShader(program, compile(vertexShader, vertexSource));
-    emscripten_glAttachShader(program, compile(fragmentShader, fragmentSource));
+    emscripten_glAttachShader(program, compile(vertexShader, vertexSource, problems));
+    emscripten_glAttachShader(program, compile(fragmentShader, fragmentSource, problems));
     for (const auto& attribute : attributeNames) {
         emscripten_glBindAttribLocation(program, attribute.index, attribute.name);
     }
     emscripten_glLinkProgram(program);
+    GLint linked = 0;
+    emscripten_glGetProgramiv(program, linkStatus, &linked);
+    if (!linked && problems.empty()) {
+        char log[1024] = {};
+        emscripten_glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        problems = std::string("the shader did not link: ") + log;
+    }
+    if (!linked || !problems.empty()) {
+        if (emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context())) {
+            return true;  // nothing is broken: the restore makes the shader again
+        }
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wdollar-in-identifier-extension"  // EM_ASM's $0
+        EM_ASM({ if (Module.onBrokenShader) Module.onBrokenShader(UTF8ToString($0)); }, problems.c_str());
+#pragma clang diagnostic pop
+        return false;
+    }
     emscripten_glUseProgram(program);
     for (int u = 0; u < UniformCount; ++u) {
         shader.locations[u] = emscripten_glGetUniformLocation(program, uniformNames[u]);
@@ -157,6 +183,7 @@ void startShader()
         emscripten_glVertexAttribDivisorANGLE(a, a >= ModelviewAttribute ? 1 : 0);
     }
     emscripten_glGenBuffers(1, &shader.instanceBuffer);
+    return true;
 }
 
 void sendUniforms(bool litOnCpu, bool constantTexCoord)

@@ -213,4 +213,13 @@ void drawShape(ShapeKind kind, double a, double b, double c, int slices, int sta
     }
 }
 
+void dropShapes()
+{
+    // The old buffers went with the lost context: deleting them now would only
+    // draw WebGL's complaints.
+    cache.pendingMesh = nullptr;
+    cache.pendingInstances.clear();
+    cache.meshes.clear();
+}
+
 }  // namespace web

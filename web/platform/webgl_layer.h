@@ -7,6 +7,8 @@
 //   immediate_mode.cpp  glBegin/glEnd: vertices lit on the CPU as they come
 //   shape_cache.cpp     quadrics and solids tessellated once and kept in
 //                       buffers, shapes out of view skipped, repeats batched
+// A lost WebGL context takes every GL object with it; the layer keeps what it
+// needs to make them anew (webGlRestore), so the game never hears of it.
 // and the plain C++ beneath them: matrices.h, fixed_function_lighting.h, shapes.h (portable/gl/).
 #pragma once
 
@@ -44,6 +46,8 @@ GLuint emscripten_glCreateProgram();
 void emscripten_glAttachShader(GLuint, GLuint);
 void emscripten_glBindAttribLocation(GLuint, GLuint, const char*);
 void emscripten_glLinkProgram(GLuint);
+void emscripten_glGetProgramiv(GLuint, GLenum, GLint*);
+void emscripten_glGetProgramInfoLog(GLuint, GLsizei, GLsizei*, char*);
 void emscripten_glUseProgram(GLuint);
 GLint emscripten_glGetUniformLocation(GLuint, const char*);
 void emscripten_glUniformMatrix4fv(GLint, GLsizei, GLboolean, const GLfloat*);
@@ -68,9 +72,23 @@ constexpr GLenum staticDraw = 0x88E4;
 constexpr GLenum streamDraw = 0x88E0;
 
 // --- The GL state, kept by the GL entry points and read by the pieces below ---------------
+// A texture's picture as the game uploaded it, kept to upload again after a
+// lost context (level 0 only: the game has no other).
+struct TextureImage {
+    GLint internalFormat = 0;
+    GLsizei width = 0;
+    GLsizei height = 0;
+    GLenum format = 0;
+    GLenum type = 0;
+    GLint unpackAlignment = 4;
+    std::vector<unsigned char> pixels;
+};
+
 struct TextureSlot {
     GLuint handle = 0;
     bool defined = false;
+    TextureImage image;
+    std::map<GLenum, GLint> parameters;  // as sent to WebGL
 };
 
 struct GlState {
@@ -85,6 +103,14 @@ struct GlState {
     bool texturing = false;
     std::map<GLuint, TextureSlot> textures;  // by the game's fixed ids
     GLuint boundTexture = 0;
+    // What WebGL keeps and a lost context forgets, as the game last set it.
+    GLint viewport[4] = {0, 0, 0, 0};
+    float clearColour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    bool depthTest = false;
+    bool blend = false;
+    GLenum blendSource = GL_ONE;
+    GLenum blendDestination = GL_ZERO;
+    GLint unpackAlignment = 4;
 };
 
 // Shared by the layer's files; defined with the GL entry points.
@@ -100,8 +126,12 @@ struct Vertex {
 };
 
 // Compiles and links the shader, binds its attributes, finds its uniforms and
-// makes the instance buffer. Once, with the WebGL context current.
-void startShader();
+// makes the instance buffer, forgetting the uniforms sent before. With the
+// WebGL context current: at the start and after a lost context's restore.
+// False when the shader does not compile or link: the page has been told
+// (Module.onBrokenShader) and nothing may draw. A lost context fails its
+// compiles too; that is not reported and gives true, as the restore comes.
+bool startShader();
 // Sends what the shader needs for a draw but the model-view, each uniform only
 // where it differs from what was sent last: the projection, the current
 // texture coordinate and texture, the lighting factors of the current light
@@ -115,14 +145,17 @@ void appendInstance(std::vector<float>& instances);
 void drawInstances(GLenum mode, GLsizei count, const std::vector<float>& instances, bool indexed);
 
 // --- Immediate mode (immediate_mode.cpp) -------------------------------------------------
-// Makes the buffer immediate-mode vertices stream through. Once, with the WebGL context current.
+// Makes the buffer immediate-mode vertices stream through. With the WebGL
+// context current: at the start and after a restore.
 void startImmediateMode();
 // glBegin: starts collecting the vertices of one primitive.
 void beginPrimitive(GLenum mode);
 // glVertex: one vertex with the current normal and texture coordinate, lit
 // now with the current light and material.
 void addVertex(float x, float y, float z);
-// glEnd: draws the collected primitive as triangles (or lines).
+// glEnd: draws the collected primitive as triangles, or lines: in a buffer
+// finer than the game's 1000 x 500 window, as thin quads of the width a line
+// has there.
 void endPrimitive();
 
 // --- The shape cache (shape_cache.cpp) ---------------------------------------------------
@@ -136,11 +169,19 @@ void drawShape(ShapeKind kind, double a, double b, double c, int slices, int sta
                bool leavesAttributes);
 // Sends the waiting draws. Before any state they depend on changes.
 void flushShapes();
+// Forgets every kept shape and its buffers (a lost context has taken them):
+// each is tessellated again when next drawn.
+void dropShapes();
 
 // --- Between GLUT and GL -----------------------------------------------------------------
 // Starts the shader and its buffers. Once, with the WebGL context current
-// (glutCreateWindow calls it).
-void webGlStart();
+// (glutCreateWindow calls it). False when the shader is broken (see startShader).
+bool webGlStart();
+// After a lost context's restore: asks for ANGLE_instanced_arrays again, and
+// makes the shader, the buffers, the textures (from their kept pixels) and the
+// GL state the game set anew; the shapes are made again as they are drawn.
+// False when the shader is broken.
+bool webGlRestore();
 // Sends the draws still waiting to be joined with the next ones. At the end of
 // every frame (glutSwapBuffers and the frame loop call it).
 void webGlFlush();

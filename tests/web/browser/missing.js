@@ -63,6 +63,16 @@ runChecks([
     await new Promise((resolve) => setTimeout(resolve, 2000));
     expect('no uncaught exception', page.lines.filter((l) => l.startsWith('page error')).join(' | ') || 'none',
       !page.lines.some((l) => l.startsWith('page error')));
+    // A later error of another script, and a rejection, still reach the console.
+    await page.evaluate(() => {
+      setTimeout(() => { throw new Error('a later error'); });
+      Promise.reject(new Error('a later rejection'));
+    });
+    const later = await lib.waitFor('the later error and rejection', () => {
+      const seen = page.lines.filter((l) => /page error: .*a later (error|rejection)/.test(l));
+      return seen.length === 2 && seen;
+    }, 10).catch(() => page.lines.filter((l) => l.startsWith('page error')));
+    expect('later errors reported', later.join(' | ') || 'none', later.length === 2);
   }]),
 ], {
   setUp: async () => fs.mkdirSync(workDir, { recursive: true }),

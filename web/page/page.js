@@ -1,6 +1,7 @@
-// The page around the game: the runtime's hooks (Module), the on-screen keys
-// on touch screens, full screen, clear words when WebGL or a download is
-// missing, and the offline worker (sw.js). Loaded before the game's fetch.js.
+// The page around the game: the runtime's hooks (Module), the game's start
+// once the page has drawn its images, the on-screen keys on touch screens,
+// full screen, clear words when WebGL or a download is missing, and the
+// offline worker (sw.js). Loaded before the game's fetch.js.
 'use strict';
 
 // Shows a problem on the page in place of the loading line.
@@ -65,9 +66,11 @@ var Module = {  // eslint-disable-line no-var
   setStatus(text) {
     if (document.getElementById('problem').hidden) document.getElementById('status').textContent = text;
   },
+  noInitialRun: true,  // the game starts once its images are drawn (startGame)
   onRuntimeInitialized() {
     document.getElementById('status').textContent = '';
     document.getElementById('canvas').focus();
+    startGame();
   },
   quit(status, toThrow) {  // exit(): stop the game, keep its last frame
     if (Module._fetchWebEnded) Module._fetchWebEnded(status);
@@ -86,6 +89,31 @@ var Module = {  // eslint-disable-line no-var
     if (failedDownloads.length === 0) showProblem(`The game stopped: ${what}. Reload the page to try again.`);
   },
 };
+
+// --- start-up: the game's images drawn in the page, one per task, then the game -------------
+// Each image is a task of its own (a message to ourselves, which unlike a timer
+// is not held back), so that no one task keeps the page from answering for long.
+function nextTask() {
+  return new Promise((resolve) => {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => resolve();
+    channel.port2.postMessage(null);
+  });
+}
+
+async function startGame() {
+  for (let index = 0; ; index += 1) {
+    await nextTask();
+    const written = Module._fetchWebWriteImage(index);  // web/platform/image_files.cpp
+    if (written === 0) break;
+    if (written < 0) {
+      showProblem(`The game cannot start: its image ${index + 1} could not be drawn. Reload the page to try again.`);
+      return;
+    }
+  }
+  await nextTask();
+  Module.callMain([]);
+}
 
 // --- on-screen keys, shown where the device has touch --------------------------------------
 (() => {

@@ -128,8 +128,7 @@ async function startGame() {
 
 // --- on-screen keys, shown where the device has touch --------------------------------------
 (() => {
-  const touch = navigator.maxTouchPoints > 0 || window.matchMedia('(pointer: coarse)').matches;
-  document.documentElement.classList.toggle('touch', touch);
+  // The page's head has set the class touch where the device has touch.
   for (const button of document.querySelectorAll('#keys [data-key]')) {
     button.addEventListener('click', () => {
       // What the keyboard's key sends, with the pointer where it is.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs puppeteer-core, which drives headless Chromium for the browser tests
-# and tools, from harness/package-lock.json into WEB_BUILD_DIR/node (once: again
-# only when the lock file changes). Node finds it there through
+# and tools, and the page's auditors Lighthouse 12.2.3 (13 wants a newer Node
+# than Debian's) and axe-core 4.10, from harness/package-lock.json into
+# WEB_BUILD_DIR/node (once: again only when the lock file changes). Node finds it there through
 # NODE_PATH=WEB_BUILD_DIR/node/node_modules.
 #
 #   harness/install_puppeteer.sh WEB_BUILD_DIR

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the two artifacts of a release that are compiled, from the sources in
 # SOURCE_DIR into a fresh OUT_DIR: the Debian package (OUT_DIR/package/) and
-# the browser site as OUT_DIR/fetch-web-<version>.zip. The same sources give
+# the browser site as OUT_DIR/fetch-web-<version>.zip (with the gzip and Brotli
+# copies beside its files, for a host that serves them). The same sources give
 # the same bits in any folder at any time: every date is SOURCE_DATE_EPOCH
 # (when unset, the last commit's time: see packaging/source_date_epoch.cmake).
 # Assumes the packages of ./play, tools/make_package.sh and ./play --web and

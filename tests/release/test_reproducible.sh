@@ -4,7 +4,7 @@
 # the Debian package and the browser site's zip in each, the second a day later
 # by the clock (faketime). Their checksums must agree; when they do not, the
 # differing files are named. It also checks that the page's footer carries the
-# package's version. ./test runs it (it costs two Release builds and two
+# package's version and that the zip carries the compressed copies. ./test runs it (it costs two Release builds and two
 # browser builds: about 1.5 minutes of processor time).
 # Usage: tests/release/test_reproducible.sh [WORK_DIR]   (default build-reproducible/)
 set -euo pipefail
@@ -76,4 +76,11 @@ fi
 grep -qF "<footer><p>Fetch $version " "$A/web/site/fetch.html" ||
     fail "the page's footer does not say Fetch $version: $(grep -F '<footer>' "$A/web/site/fetch.html")"
 echo "ok: the page's footer says Fetch $version"
+# The zip carries the compressed copies a static host sends in the files' place.
+for copy in fetch-web-$version/fetch.wasm.br fetch-web-$version/fetch.wasm.gz; do
+    unzip -l "$A/$zip" "$copy" >/dev/null || fail "the zip has no $copy"
+done
+unzip -p "$A/$zip" "fetch-web-$version/fetch.wasm.gz" | gunzip | cmp -s - "$A/web/site/fetch.wasm" ||
+    fail "fetch.wasm.gz in the zip is not fetch.wasm compressed"
+echo "ok: the zip carries the gzip and Brotli copies"
 echo "PASS: two builds of one commit, in two folders a day apart, are identical"

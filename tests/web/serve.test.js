@@ -1,6 +1,6 @@
 // The page's server (web/server/serve.js) under hostile requests: each is followed by
 // a normal request that must still get the page. Also its types and caching,
-// and --lan's printed address. Every request goes to 127.0.0.1 only.
+// the compressed copies it sends by Accept-Encoding, and --lan's printed address. Every request goes to 127.0.0.1 only.
 //
 //   node --test tests/web/serve.test.js
 'use strict';
@@ -33,8 +33,8 @@ function raw(text) {
   });
 }
 
-async function get(pathText, method = 'GET') {
-  const reply = await raw(`${method} ${pathText} HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n`);
+async function get(pathText, method = 'GET', extra = '') {
+  const reply = await raw(`${method} ${pathText} HTTP/1.1\r\nHost: 127.0.0.1\r\n${extra}Connection: close\r\n\r\n`);
   const [head, ...body] = reply.split('\r\n\r\n');
   const [status, ...lines] = head.split('\r\n');
   const headers = Object.fromEntries(lines.map((line) => {
@@ -56,6 +56,8 @@ before(async () => {
   fs.mkdirSync(site);
   fs.writeFileSync(path.join(site, 'fetch.html'), '<p>the page</p>');
   fs.writeFileSync(path.join(site, 'sw.js'), '// the worker');
+  fs.writeFileSync(path.join(site, 'sw.js.br'), 'brotli copy');
+  fs.writeFileSync(path.join(site, 'sw.js.gz'), 'gzip');
   fs.writeFileSync(path.join(site, 'fetch.webmanifest'), '{}');
   fs.writeFileSync(path.join(site, 'icon-192.png'), 'png');
   fs.writeFileSync(path.join(site, 'fetch.svg'), '<svg/>');
@@ -124,6 +126,25 @@ test('server: files are served with their types, and the page and the worker are
   assert.equal(head.status, 200);
   assert.equal(head.headers['content-length'], String('<p>the page</p>'.length));
   assert.equal(head.body, '');
+});
+
+test('server: a compressed copy goes to a browser that accepts it, with its encoding', async () => {
+  const cases = [  // file, Accept-Encoding, what is sent, its encoding
+    ['/sw.js', 'gzip, deflate, br', 'brotli copy', 'br'],
+    ['/sw.js', 'br;q=0, GZIP;q=0.5', 'gzip', 'gzip'],
+    ['/sw.js', 'identity', '// the worker', undefined],
+    ['/sw.js', null, '// the worker', undefined],
+    ['/fetch.html', 'br, gzip', '<p>the page</p>', undefined],
+  ];
+  for (const [target, accept, body, encoding] of cases) {
+    const reply = await get(target, 'GET', accept === null ? '' : `Accept-Encoding: ${accept}\r\n`);
+    const what = `${target} for ${accept}`;
+    assert.equal(reply.body, body, what);
+    assert.equal(reply.headers['content-encoding'], encoding, what);
+    assert.equal(reply.headers['content-length'], String(body.length), what);
+    assert.equal(reply.headers['content-type'], target === '/sw.js' ? 'text/javascript; charset=utf-8' : 'text/html; charset=utf-8', what);
+    assert.equal(reply.headers.vary, target === '/sw.js' ? 'Accept-Encoding' : undefined, what);
+  }
 });
 
 test('server: it keeps to 127.0.0.1 unless told to serve the network', async () => {

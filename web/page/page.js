@@ -1,7 +1,8 @@
-// The page around the game: the runtime's hooks (Module), the on-screen keys
-// on touch screens, full screen, clear words when WebGL or a download is
-// missing or the shader is broken, a lost drawing context kept restorable,
-// and the offline worker (sw.js). Loaded before the game's fetch.js.
+// The page around the game: the runtime's hooks (Module), the game's start
+// once the page has drawn its images, the on-screen keys on touch screens,
+// full screen, clear words when WebGL or a download is missing or the shader is
+// broken, a lost drawing context kept restorable, and the offline worker
+// (sw.js). Loaded before the game's fetch.js.
 'use strict';
 
 // Shows a problem on the page in place of the loading line.
@@ -69,9 +70,11 @@ var Module = {  // eslint-disable-line no-var
   setStatus(text) {
     if (document.getElementById('problem').hidden) document.getElementById('status').textContent = text;
   },
+  noInitialRun: true,  // the game starts once its images are drawn (startGame)
   onRuntimeInitialized() {
     document.getElementById('status').textContent = '';
     document.getElementById('canvas').focus();
+    startGame();
   },
   quit(status, toThrow) {  // exit(): stop the game, keep its last frame
     if (Module._fetchWebEnded) Module._fetchWebEnded(status);
@@ -105,11 +108,45 @@ var Module = {  // eslint-disable-line no-var
   });
   canvas.addEventListener('webglcontextrestored', () => console.info('The drawing context is back; the game goes on.'));
 })();
+// --- start-up: the game's images drawn in the page, one per task, then the game -------------
+// Each image is a task of its own (a message to ourselves, which unlike a timer
+// is not held back), so that no one task keeps the page from answering for long.
+function nextTask() {
+  return new Promise((resolve) => {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => resolve();
+    channel.port2.postMessage(null);
+  });
+}
+
+// The browser's first audio context of a visit is slow to make (it starts the
+// browser's audio service; later ones are quick): make and close one now, while
+// the game downloads, so that the game's own at its start costs little.
+nextTask().then(() => {
+  try {
+    new (window.AudioContext || window.webkitAudioContext)().close().catch(() => {});
+  } catch {
+    // No Web Audio here: the game plays without sound, as before.
+  }
+});
+
+async function startGame() {
+  for (let index = 0; ; index += 1) {
+    await nextTask();
+    const written = Module._fetchWebWriteImage(index);  // web/platform/image_files.cpp
+    if (written === 0) break;
+    if (written < 0) {
+      showProblem(`The game cannot start: its image ${index + 1} could not be drawn. Reload the page to try again.`);
+      return;
+    }
+  }
+  await nextTask();
+  Module.callMain([]);
+}
 
 // --- on-screen keys, shown where the device has touch --------------------------------------
 (() => {
-  const touch = navigator.maxTouchPoints > 0 || window.matchMedia('(pointer: coarse)').matches;
-  document.documentElement.classList.toggle('touch', touch);
+  // The page's head has set the class touch where the device has touch.
   for (const button of document.querySelectorAll('#keys [data-key]')) {
     button.addEventListener('click', () => {
       // What the keyboard's key sends, with the pointer where it is.

@@ -9,6 +9,9 @@
 // method other than GET and HEAD 405, anything outside the site folder
 // (dot-dot in any spelling, a sibling folder, a symbolic link leading out) 404.
 // Every answer carries Cache-Control: no-cache, so a new build is seen at once.
+// A file with a Brotli (.br) or gzip (.gz) copy beside it (the site build writes
+// them) is sent as that copy to a browser whose Accept-Encoding takes it, with
+// Content-Encoding; its answers carry Vary: Accept-Encoding.
 // Tests use serve() directly.
 'use strict';
 
@@ -49,6 +52,20 @@ function resolveFile(folder, urlPath) {
   }
 }
 
+// The copies a server may send in a file's place, best first.
+const encodings = [['br', '.br'], ['gzip', '.gz']];
+
+// The encodings an Accept-Encoding header takes (a q of 0 refuses one).
+function accepted(header = '') {
+  const taken = new Set();
+  for (const part of header.split(',')) {
+    const [name, ...parameters] = part.trim().toLowerCase().split(';').map((word) => word.trim());
+    const q = parameters.find((parameter) => parameter.startsWith('q='));
+    if (name && !(q && Number(q.slice(2)) === 0)) taken.add(name);
+  }
+  return taken;
+}
+
 function answer(response, status, headers = {}) {
   response.writeHead(status, { 'Cache-Control': 'no-cache', ...headers });
   response.end();
@@ -69,17 +86,20 @@ function serve(siteFolder, port = 0, host = '127.0.0.1') {
         answer(response, file);
         return;
       }
-      const { size } = fs.statSync(file);
-      response.writeHead(200, {
-        'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-        'Content-Length': size,
-        'Cache-Control': 'no-cache',
-      });
+      const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-cache' };
+      const copies = encodings.filter(([, suffix]) => fs.existsSync(file + suffix));
+      const taken = accepted(request.headers['accept-encoding']);
+      const chosen = copies.find(([encoding]) => taken.has(encoding));
+      const sent = chosen ? file + chosen[1] : file;
+      if (copies.length > 0) headers.Vary = 'Accept-Encoding';
+      if (chosen) headers['Content-Encoding'] = chosen[0];
+      headers['Content-Length'] = fs.statSync(sent).size;
+      response.writeHead(200, headers);
       if (request.method === 'HEAD') {
         response.end();
         return;
       }
-      fs.createReadStream(file).on('error', () => response.destroy()).pipe(response);
+      fs.createReadStream(sent).on('error', () => response.destroy()).pipe(response);
     } catch {
       if (!response.headersSent) answer(response, 500);
       else response.destroy();

@@ -12,7 +12,7 @@ const path = require('path');
 const lib = require('../../../harness/browser.js');
 const {
   expect, runChecks, loadLines, waitForGame, waitFrames, changed, REGIONS, waitDogGone, IMAGES,
-} = require('./checks.js');
+} = require('../../../harness/browser.js');
 
 const [siteDir, workDir] = process.argv.slice(2);
 const VIEWPORT = { width: 1100, height: 900 };

@@ -52,7 +52,7 @@ runChecks([
     expect('no uncaught exception', seen.errors.join(' | ') || 'none', seen.errors.length === 0);
     expect('the game did not start', loadLines(page).length, loadLines(page).length === 0);
   }],
-  ...['fetch.data', 'fetch.wasm'].map((file) => [`missing: a site without ${file} names it on the page`, async () => {
+  ...['fetch.wasm'].map((file) => [`missing: a site without ${file} names it on the page`, async () => {
     const browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-missing-')));
     cleanUp.push(() => browser.close());
     const page = await lib.openGame(browser, await servedWithout(file));

@@ -74,7 +74,9 @@ runChecks([
     // A new build: the page carries a mark, and the worker names the new files' hash.
     const html = path.join(site, 'fetch.html');
     fs.writeFileSync(html, fs.readFileSync(html, 'utf8').replace('</body>', '<p id="new-build">new build</p>\n</body>'));
-    require('child_process').execFileSync(process.execPath, [path.join(__dirname, '../../../web/site_build/make_worker.js'), site]);
+    for (const step of ['make_worker.js', 'compress.js']) {  // as the site build finishes
+      require('child_process').execFileSync(process.execPath, [path.join(__dirname, '../../../web/site_build', step), site]);
+    }
     await start();
     page.lines.length = 0;
     await page.reload();

@@ -1,0 +1,34 @@
+// The game's twelve images, drawn in the page instead of downloaded: before it
+// starts the game, the page (page.js) calls fetchWebWriteImage once for each
+// image, each call in a task of its own, and the game then reads the files
+// from the page's in-memory file system as the desktop reads its own.
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "image_drawing.h"
+#include "textures/images.h"
+
+// Draws the image at this index of the table (textures/images.h) and writes
+// its BMP file, under the table's file name, into the file system's root folder,
+// where the game looks. Returns 1 when written, 0 for an index past the table's
+// end, -1 when the drawing or the write failed.
+extern "C" EMSCRIPTEN_KEEPALIVE int fetchWebWriteImage(int index)
+{
+    if (index < 0 || index >= textureFileCount) {
+        return 0;
+    }
+    const TextureFile& image = textureFiles[index];
+    std::vector<unsigned char> bytes;
+    if (!drawImageFile(image.id, bytes)) {
+        return -1;
+    }
+    std::FILE* file = std::fopen((std::string("/") + image.fileName).c_str(), "wb");
+    if (file == nullptr) {
+        return -1;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written ? 1 : -1;
+}

@@ -5,6 +5,7 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@
 // end, -1 when the drawing or the write failed.
 extern "C" EMSCRIPTEN_KEEPALIVE int fetchWebWriteImage(int index)
 {
-    if (index < 0 || index >= textureFileCount) {
+    if (index < 0 || index >= static_cast<int>(std::size(textureFiles))) {
         return 0;
     }
     const TextureFile& image = textureFiles[index];

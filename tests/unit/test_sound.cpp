@@ -270,10 +270,10 @@ TEST_F(Sound, TheMuteOutlivesTheDeviceAndTheEndWaitsForTheEffectsUpToItsCeiling)
     EXPECT_TRUE(al.buffers.empty());
     EXPECT_FALSE(sound.open);
 
-    // An effect that would play on: the end stops at its ceiling.
-    al.stopAt = std::chrono::steady_clock::time_point::max();
+    // An effect that plays on for 3 s: the end stops at its ceiling.
     openDevice();
     playSound(EngineSound, Vector3{});
+    al.stopAt = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     const long capped = finishingMs(100);
     EXPECT_GE(capped, 100);
     EXPECT_LT(capped, 1500);

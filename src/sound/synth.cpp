@@ -180,7 +180,7 @@ void makeBoom(std::vector<float>& out, Noise& noise)
         const float rubble = debris.step(noise.next(), 900.0f, 1.2f) * shake;
         const float heavy = saturate(6.0f * body + 0.3f) - 0.2873478f;  // a little lopsided: even overtones too
         const float mix = 0.3f * heavy + 2.0f * crack + (crackle + 3.5f * rubble) * hit(t, 0.03f, 0.4f);
-        out[i] = dull.step(saturate(4.0f * mix), 6000.0f) * hit(t, 0.002f, 0.6f);
+        out[i] = dull.step(saturate(5.0f * mix), 5000.0f) * hit(t, 0.002f, 0.6f);
     }
 }
 

@@ -178,7 +178,7 @@ void makeBoom(std::vector<float>& out, Noise& noise)
         const float crackle = sparks.step(click, 2200.0f, 0.7f);
         const float shake = 0.3f + 2.0f * std::fabs(flutter.step(noise.next(), 15.0f));
         const float rubble = debris.step(noise.next(), 900.0f, 1.2f) * shake;
-        const float heavy = saturate(6.0f * body + 0.3f) - 0.2873478f;  // a little lopsided: even overtones too
+        const float heavy = saturate(6.0f * body + 0.3f) - 0.2873478f;  // lopsided (less saturate(0.3)): even overtones too
         const float mix = 0.3f * heavy + 2.0f * crack + (crackle + 3.5f * rubble) * hit(t, 0.03f, 0.4f);
         out[i] = dull.step(saturate(5.0f * mix), 5000.0f) * hit(t, 0.002f, 0.6f);
     }
@@ -254,7 +254,6 @@ void fade(std::vector<float>& samples)
         samples[samples.size() - 1 - static_cast<std::size_t>(i)] *= x * x;
     }
 }
-
 
 }  // namespace
 

@@ -94,7 +94,8 @@ void makeLanding(std::vector<float>& out, Noise& noise)
         const float t = static_cast<float>(i) / rate;
         phase += twoPi * (55.0f + 60.0f * std::exp(-t / 0.04f)) / rate;
         tap += twoPi * 520.0f / rate;
-        const float thump = saturate(6.0f * (std::sin(phase) + muffle.step(noise.next(), 400.0f) * 2.0f * std::exp(-t / 0.02f)));
+        const float ground = muffle.step(noise.next(), 400.0f) * 2.0f * std::exp(-t / 0.02f);
+        const float thump = saturate(6.0f * (std::sin(phase) + ground));
         const float click = knock.step(noise.next(), 900.0f, 0.5f) * 4.0f * std::exp(-t / 0.02f);
         out[i] = saturate(thump * hit(t, 0.004f, 0.06f) + click + 0.6f * std::sin(tap) * std::exp(-t / 0.04f));
     }
@@ -178,7 +179,8 @@ void makeBoom(std::vector<float>& out, Noise& noise)
         const float crackle = sparks.step(click, 2200.0f, 0.7f);
         const float shake = 0.3f + 2.0f * std::fabs(flutter.step(noise.next(), 15.0f));
         const float rubble = debris.step(noise.next(), 900.0f, 1.2f) * shake;
-        const float heavy = saturate(6.0f * body + 0.3f) - 0.2873478f;  // lopsided (less saturate(0.3)): even overtones too
+        // Lopsided (less saturate(0.3)), for even overtones too.
+        const float heavy = saturate(6.0f * body + 0.3f) - 0.2873478f;
         const float mix = 0.3f * heavy + 2.0f * crack + (crackle + 3.5f * rubble) * hit(t, 0.03f, 0.4f);
         out[i] = dull.step(saturate(5.0f * mix), 5000.0f) * hit(t, 0.002f, 0.6f);
     }

@@ -23,6 +23,7 @@ set(FETCH_GAME_SOURCES
   render/trees.cpp
   render/quadrics.cpp
   sound/synth.cpp
+  sound/loudness.cpp
   sound/placement.cpp
   sound/sound.cpp
 )

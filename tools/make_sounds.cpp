@@ -3,8 +3,10 @@
 //
 //   make_sounds FOLDER        writes FOLDER/<name>.wav for each effect
 //
-// Prints one line per file: its name, length, peak and loudness (the RMS of
-// the part louder than -40 dBFS). Exit status 1 if a file cannot be written.
+// Prints a Markdown table, one row per file: what the effect is, its length,
+// its planned loudness and, as the game's meter reads it, its loudness full range
+// and through a small speaker (LUFS), and its true peak (dBTP). The README's
+// table is this output. Exit status 1 if a file cannot be written.
 #include "sound/sound.h"
 
 #include <cstdint>
@@ -55,6 +57,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: make_sounds FOLDER\n");
         return 2;
     }
+    std::printf("| Effect | File | Length | Planned | Full range | Small speaker | True peak |\n"
+                "|---|---|---|---|---|---|---|\n");
     for (int id = 0; id < soundCount; ++id) {
         const SoundInfo& info = soundInfo(static_cast<SoundId>(id));
         const std::vector<float> samples = synthesiseSound(info.id);
@@ -66,10 +70,10 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "make_sounds: cannot write %s\n", path.c_str());
             return 1;
         }
-        std::printf("%-12s %5.2f s  peak %6.1f dBFS  loudness %6.1f dBFS  %s\n", (info.name + std::string(".wav")).c_str(),
-                    static_cast<double>(samples.size()) / soundSampleRate,
-                    static_cast<double>(soundPeakDb(samples)), static_cast<double>(soundLoudnessDb(samples)),
-                    info.what);
+        std::printf("| %s | `%s.wav` | %.2f s | %.1f LUFS | %.1f LUFS | %.1f LUFS | %.1f dBTP |\n", info.what,
+                    info.name, static_cast<double>(samples.size()) / soundSampleRate,
+                    static_cast<double>(info.plannedLufs), static_cast<double>(soundLoudnessLufs(samples)),
+                    static_cast<double>(soundSmallSpeakerLufs(samples)), static_cast<double>(soundTruePeakDb(samples)));
     }
     return 0;
 }

@@ -20,21 +20,22 @@ constexpr float flingDistance = 20.0f;
 // The end waits at most this long for the blast to ring out.
 constexpr int blastRingOutMs = 1000;
 
-// A 5 x 5 picture of the car facing +z, its centre 2.5 in front of the frame's origin.
+// A 5 x 5 picture of the car facing +z, centred at carCentre in the car's frame.
 void drawCar()
 {
     glPushMatrix();
+        glTranslatef(carCentre.x, carCentre.y, carCentre.z);
         glScalef(5.0f, 5.0f, 5.0f);
         bindTexture(carTexture);
         glBegin(GL_POLYGON);
             glTexCoord2f(0.0f, 1.0f);
-            glVertex3f(-0.5f, 0.5f, 0.5f);
+            glVertex3f(-0.5f, 0.5f, 0.0f);
             glTexCoord2f(1.0f, 1.0f);
-            glVertex3f(0.5f, 0.5f, 0.5f);
+            glVertex3f(0.5f, 0.5f, 0.0f);
             glTexCoord2f(1.0f, 0.0f);
-            glVertex3f(0.5f, -0.5f, 0.5f);
+            glVertex3f(0.5f, -0.5f, 0.0f);
             glTexCoord2f(0.0f, 0.0f);
-            glVertex3f(-0.5f, -0.5f, 0.5f);
+            glVertex3f(-0.5f, -0.5f, 0.0f);
         glEnd();
     glPopMatrix();
 }
@@ -44,7 +45,7 @@ void drawCar()
 void explode()
 {
     if (game.dogX == game.quitDogX) {  // the first frame of the blast: the dog not yet flung
-        playSoundAt(BoomSound, Vector3{game.quitDogX - 0.5f, 2.5f, game.quitDogZ + 2.0f});
+        playSoundAt(BoomSound, closingPlace(explosionOffset));
     }
     game.dogY += 0.5f;
     game.dogX -= 1.0f;
@@ -53,7 +54,7 @@ void explode()
     const float flung = game.quitDogX - game.dogX;
     setMaterial(explosionMaterial(1.0f - flung / 10.0f));
     glPushMatrix();
-        glTranslatef(-3.0f, 0.5f, 2.0f);
+        glTranslatef(explosionOffset.x, explosionOffset.y, explosionOffset.z);
         bindTexture(sceneryTexture(explosionTexture));
         texturedSphere(flung * 3.0f / 10.0f);
         bindTexture(blankTexture);
@@ -68,12 +69,18 @@ void explode()
 
 }  // namespace
 
+Vector3 closingPlace(Vector3 inCarFrame)
+{
+    return Vector3{game.quitDogX + carFrame.x + carArrived + inCarFrame.x, carFrame.y + inCarFrame.y,
+                   game.quitDogZ + carFrame.z + inCarFrame.z};
+}
+
 void drawClosingSequence()
 {
     bindTexture(blankTexture);
     setMaterial(brightMaterial);
     glPushMatrix();
-        glTranslatef(game.quitDogX + 2.0f + game.carOffset, 2.0f, game.quitDogZ);
+        glTranslatef(game.quitDogX + carFrame.x + game.carOffset, carFrame.y, game.quitDogZ + carFrame.z);
         drawCar();
         if (game.carOffset <= carArrived) {
             explode();

@@ -148,5 +148,14 @@ void setUpRun(float tx, float ty, float tz);
 void blinkTimer(int value);
 
 // --- The closing scene ------------------------------------------------------------------
+// The car's frame is drawn at the dog's place when 'q' was pressed, shifted by
+// carFrame, and by game.carOffset along x while the car slides in. In that
+// frame the car's picture is centred at carCentre and the explosion at explosionOffset.
+inline constexpr Vector3 carFrame{2.0f, 2.0f, 0.0f};
+inline constexpr Vector3 carCentre{0.0f, 0.0f, 2.5f};
+inline constexpr Vector3 explosionOffset{-3.0f, 0.5f, 2.0f};
+// Where a point of the car's frame stands in the scene once the car has stopped
+// (where the engine and the blast sound from).
+Vector3 closingPlace(Vector3 inCarFrame);
 // One frame of the car-and-explosion scene; ends the process with exit(0).
 void drawClosingSequence();

@@ -54,7 +54,7 @@ void startQuitting()
     game.freeWalk = 2;
     game.quitDogX = game.dogX;
     game.quitDogZ = game.dogZ;
-    playSoundAt(EngineSound, Vector3{game.quitDogX + 2.5f, 2.0f, game.quitDogZ + 2.5f});
+    playSoundAt(EngineSound, closingPlace(carCentre));
 }
 
 struct KeyBinding {

@@ -77,6 +77,20 @@ ALuint freeSource()
     return oldest;
 }
 
+// Deletes the sources and buffers and closes the context and the device; the mute stays.
+void closeDevice()
+{
+    alSourceStopv(soundSourceCount, sound.sources);
+    alDeleteSources(soundSourceCount, sound.sources);
+    alDeleteBuffers(soundCount, sound.buffers);
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(static_cast<ALCcontext*>(sound.context));
+    alcCloseDevice(static_cast<ALCdevice*>(sound.device));
+    const bool muted = sound.muted;
+    sound = SoundState{};
+    sound.muted = muted;
+}
+
 }  // namespace
 
 bool soundStartUp()
@@ -109,6 +123,10 @@ bool soundStartUp()
     for (const ALuint source : sound.sources) {
         alSourcef(source, AL_REFERENCE_DISTANCE, fullLevelDistance);
         alSourcef(source, AL_ROLLOFF_FACTOR, distanceRolloff);
+    }
+    if (alGetError() != AL_NO_ERROR) {  // an upload or a source refused: play silently, as with no device
+        closeDevice();
+        return false;
     }
     sound.nextSource = 0;
     sound.open = true;
@@ -145,18 +163,9 @@ void setSoundMuted(bool muted)
 
 void soundShutDown()
 {
-    if (!sound.open) {
-        return;
+    if (sound.open) {
+        closeDevice();
     }
-    alSourceStopv(soundSourceCount, sound.sources);
-    alDeleteSources(soundSourceCount, sound.sources);
-    alDeleteBuffers(soundCount, sound.buffers);
-    alcMakeContextCurrent(nullptr);
-    alcDestroyContext(static_cast<ALCcontext*>(sound.context));
-    alcCloseDevice(static_cast<ALCdevice*>(sound.device));
-    const bool muted = sound.muted;
-    sound = SoundState{};
-    sound.muted = muted;
 }
 
 // Whether any effect is still playing (finishSounds in finish.cpp waits on it).

@@ -19,15 +19,17 @@ enum SoundId : int {
     soundCount = 7,
 };
 
-inline constexpr int soundSampleRate = 22050;   // mono samples per second
+inline constexpr int soundSampleRate = 48000;   // mono samples per second, as most devices play
 inline constexpr float soundFadeSeconds = 0.01f; // every effect fades in and out over this
 inline constexpr int soundSourceCount = 8;       // effects that can sound at once
 
-// One effect: its file name (tools/make_sounds writes <name>.wav) and what it is.
+// One effect: its file name (tools/make_sounds writes <name>.wav), what it is,
+// and the loudness it is brought to (LUFS, see soundLoudnessLufs).
 struct SoundInfo {
     SoundId id;
     const char* name;
     const char* what;
+    float plannedLufs;
 };
 
 // The device, the context and what lives in them. The member initialisers are
@@ -48,12 +50,20 @@ extern SoundState sound;
 // The effect's name and description. id must be below soundCount.
 const SoundInfo& soundInfo(SoundId id);
 // The effect's samples, mono at soundSampleRate in [-1, 1]: the same on every call
-// (fixed noise seeds), peaks at most -1 dBFS, faded in and out.
+// (fixed noise seeds), at its planned loudness unless its true peak would pass
+// -1 dBTP, faded in and out.
 std::vector<float> synthesiseSound(SoundId id);
-// The RMS in dBFS of the samples louder than -40 dBFS (the effect's loudness); -200 for silence.
-float soundLoudnessDb(const std::vector<float>& samples);
 // The largest absolute sample in dBFS; -200 for silence.
 float soundPeakDb(const std::vector<float>& samples);
+
+// --- The meter (pure; loudness.cpp) -------------------------------------------------
+// The integrated loudness in LUFS (BS.1770: K-weighted, gated 400 ms blocks) of the
+// samples at rate followed by 0.5 s of silence; -200 for silence.
+float soundLoudnessLufs(const std::vector<float>& samples, int rate = soundSampleRate);
+// The same through a small speaker: after a steep (8-pole) high-pass at 400 Hz.
+float soundSmallSpeakerLufs(const std::vector<float>& samples);
+// The true peak in dBTP: the largest sample 4 times oversampled; -200 for silence.
+float soundTruePeakDb(const std::vector<float>& samples);
 
 // --- Placement (pure) ----------------------------------------------------------------
 // The listener's OpenAL frame: position, then orientation as "at" and "up".
@@ -71,7 +81,9 @@ Vector3 sourcePosition(Vector3 place);
 // --- The device ----------------------------------------------------------------------
 // Opens the device OpenAL's configuration selects, with the libraries' own
 // error output quieted; synthesises and uploads the effects. Returns whether
-// sound is on. Once, at start-up; prints nothing.
+// sound is on: where OpenAL reports an error after the uploads, it closes what
+// it opened and the game plays silently, as with no device. Once, at start-up;
+// prints nothing.
 bool soundStartUp();
 // Sets the listener for the effects started from now on.
 void placeListener(const Listener& listener);
@@ -86,5 +98,5 @@ bool anySoundPlaying();
 // then closes the device. Returns at once when no device is open. Draws nothing.
 // (finish.cpp; the browser's page lets them ring out by itself.)
 void finishSounds(int maxMs);
-// Deletes the sources and buffers and closes the context and the device.
+// Deletes the sources and buffers and closes the context and the device. The mute stays.
 void soundShutDown();

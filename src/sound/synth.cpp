@@ -1,6 +1,9 @@
-// The seven effects, each made from a few lines of noise, tones, envelopes and
-// filters, then brought to a common loudness, kept under -1 dBFS and faded at
-// both ends. Every effect draws its noise from its own fixed seed.
+// The seven effects, each made from a few lines of noise, tones, envelopes,
+// filters and soft clipping, then brought to its planned loudness (the meter in
+// loudness.cpp), kept under -1 dBTP and faded at both ends. Every effect draws
+// its noise from its own fixed seed. The low effects (the blast, the engine, the
+// landing) carry overtones, clicks and noise above 400 Hz, so that a phone's or a
+// laptop's small speaker plays them nearly as loud as headphones do.
 #include "sound/sound.h"
 
 #include <algorithm>
@@ -11,9 +14,7 @@ namespace {
 
 constexpr float twoPi = 6.2831853f;
 constexpr float rate = static_cast<float>(soundSampleRate);
-constexpr float targetLoudnessDb = -16.0f;  // every effect is brought to this
-constexpr float peakLimit = 0.8912509f;     // -1 dBFS
-constexpr float quietLevel = 0.01f;         // -40 dBFS: below it a sample does not count for loudness
+constexpr float truePeakLimitDb = -1.0f;    // no effect's true peak passes this
 
 // White noise in [-1, 1] from a 32-bit xorshift generator.
 struct Noise {
@@ -60,6 +61,12 @@ float hit(float t, float attack, float decay)
     return t < attack ? t / attack : std::exp(-(t - attack) / decay);
 }
 
+// A soft clip: near-linear below 1, levelling off towards +-1 (odd harmonics from a low tone).
+float saturate(float x)
+{
+    return x / std::sqrt(1.0f + x * x);
+}
+
 // The throw: noise through a band-pass that sweeps up and back, swelling and fading.
 void makeThrow(std::vector<float>& out, Noise& noise)
 {
@@ -69,21 +76,28 @@ void makeThrow(std::vector<float>& out, Noise& noise)
     for (std::size_t i = 0; i < out.size(); ++i) {
         const float x = static_cast<float>(i) / n;
         const float swell = std::sin(3.14159265f * x);
-        out[i] = filter.step(noise.next(), 500.0f + 2200.0f * swell * swell, 0.5f) * swell * swell;
+        out[i] = filter.step(noise.next(), 500.0f + 2600.0f * swell * swell, 0.5f) * swell * swell;
     }
 }
 
-// The landing: a low falling tone with a muffled knock of noise, dying fast.
+// The landing: a low falling tone, driven into a soft clip so that its overtones
+// carry on a small speaker, with the knock of the bone on the ground: a short
+// band of noise around 900 Hz and a hollow tap at 520 Hz, all dying fast.
 void makeLanding(std::vector<float>& out, Noise& noise)
 {
     out.resize(samplesFor(0.24f));
     Smooth muffle;
+    Filter knock;
     float phase = 0.0f;
+    float tap = 0.0f;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const float t = static_cast<float>(i) / rate;
         phase += twoPi * (55.0f + 60.0f * std::exp(-t / 0.04f)) / rate;
-        const float knock = muffle.step(noise.next(), 400.0f) * 3.0f * std::exp(-t / 0.02f);
-        out[i] = (std::sin(phase) + knock) * hit(t, 0.004f, 0.06f);
+        tap += twoPi * 520.0f / rate;
+        const float ground = muffle.step(noise.next(), 400.0f) * 2.0f * std::exp(-t / 0.02f);
+        const float thump = saturate(6.0f * (std::sin(phase) + ground));
+        const float click = knock.step(noise.next(), 900.0f, 0.5f) * 4.0f * std::exp(-t / 0.02f);
+        out[i] = saturate(thump * hit(t, 0.004f, 0.06f) + click + 0.6f * std::sin(tap) * std::exp(-t / 0.04f));
     }
 }
 
@@ -101,7 +115,7 @@ void addBark(std::vector<float>& out, Noise& noise, float at, float pitch)
         phase += twoPi * pitch * (1.0f + 0.35f * glide) / rate;
         const float buzz = 2.0f * (phase / twoPi - std::floor(phase / twoPi)) - 1.0f;
         const float voice = mouth.step(buzz + 0.3f * noise.next(), 1100.0f + 500.0f * glide, 0.6f);
-        out[static_cast<std::size_t>(start + i)] += voice * hit(t, 0.012f, 0.055f);
+        out[static_cast<std::size_t>(start + i)] += saturate(2.0f * voice * hit(t, 0.012f, 0.055f));
     }
 }
 
@@ -134,44 +148,63 @@ void makeTree(std::vector<float>& out, Noise& noise)
                 cracks += std::exp(-(t - at) / 0.012f);
             }
         }
-        const float snap = crack.step(noise.next(), 2500.0f, 0.9f) * cracks * 1.5f;
+        const float snap = saturate(crack.step(noise.next(), 2500.0f, 0.9f) * cracks * 3.0f);
         const float shake = 0.4f + 3.0f * std::fabs(flutter.step(noise.next(), 12.0f));
         const float rustle = leaves.step(noise.next(), 4000.0f, 1.2f) * shake * hit(t, 0.12f, 0.35f);
-        out[i] = snap + rustle;
+        out[i] = 0.5f * snap + rustle;
     }
 }
 
-// A blast: a deep falling tone under a rumble of low noise, with a sharp start,
-// rounded so that its peaks stay low against its body.
+// A blast: a deep falling tone under a rumble of low noise, driven hard into a
+// soft clip so that its overtones reach a small speaker; a bright crack at the
+// start, then crackle (sparse sharp clicks) and debris (a band of noise that
+// flutters) dying away over the rumble.
 void makeBoom(std::vector<float>& out, Noise& noise)
 {
     out.resize(samplesFor(1.45f));
     Smooth rumble;
     Smooth rumble2;
+    Filter debris;
+    Filter sparks;
+    Smooth flutter;
+    Smooth dull;  // takes the edge off the clipped mix: no sharp overs between samples
     float phase = 0.0f;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const float t = static_cast<float>(i) / rate;
         phase += twoPi * (38.0f + 40.0f * std::exp(-t / 0.15f)) / rate;
         const float low = rumble2.step(rumble.step(noise.next(), 180.0f), 180.0f) * 9.0f;
         const float body = std::sin(phase) * hit(t, 0.005f, 0.25f) + low * hit(t, 0.02f, 0.45f);
-        const float driven = 2.5f * body;
-        out[i] = driven / std::sqrt(1.0f + driven * driven);
+        const float crack = noise.next() * std::exp(-t / 0.015f);
+        const float click = noise.next() > 0.996f - 0.01f * std::exp(-t / 0.3f) ? noise.next() * 6.0f : 0.0f;
+        const float crackle = sparks.step(click, 2200.0f, 0.7f);
+        const float shake = 0.3f + 2.0f * std::fabs(flutter.step(noise.next(), 15.0f));
+        const float rubble = debris.step(noise.next(), 900.0f, 1.2f) * shake;
+        // Lopsided (less saturate(0.3)), for even overtones too.
+        const float heavy = saturate(6.0f * body + 0.3f) - 0.2873478f;
+        const float mix = 0.3f * heavy + 2.0f * crack + (crackle + 3.5f * rubble) * hit(t, 0.03f, 0.4f);
+        out[i] = dull.step(saturate(5.0f * mix), 5000.0f) * hit(t, 0.002f, 0.6f);
     }
 }
 
-// The car coming in: an engine's pulses, rising in pitch and loudness as it nears.
+// The car coming in: an engine's firing pulses, rising in pitch and loudness as it
+// nears, with the overtones of its exhaust (a clipped, brighter pulse) and a
+// rattle of noise on each firing.
 void makeEngine(std::vector<float>& out, Noise& noise)
 {
     out.resize(samplesFor(2.4f));
     Smooth body;
+    Filter rattle;
     float phase = 0.0f;
     const float n = static_cast<float>(out.size());
     for (std::size_t i = 0; i < out.size(); ++i) {
         const float x = static_cast<float>(i) / n;
         phase += twoPi * (32.0f + 22.0f * x) / rate;
         const float cycle = phase / twoPi - std::floor(phase / twoPi);
-        const float pulse = std::exp(-cycle * 6.0f) - 0.3f + 0.15f * noise.next();
-        out[i] = body.step(pulse, 700.0f) * (0.25f + 0.75f * x * x);
+        const float firing = std::exp(-cycle * 8.0f);
+        const float pulse = firing - 0.2f + 0.15f * noise.next();
+        const float exhaust = 3.0f * body.step(pulse, 3000.0f);
+        const float clatter = rattle.step(noise.next(), 1600.0f, 0.6f) * firing;
+        out[i] = saturate(exhaust + 5.0f * clatter) * (0.25f + 0.75f * x * x);
     }
 }
 
@@ -181,44 +214,33 @@ struct SoundMaker {
     void (*make)(std::vector<float>&, Noise&);
 };
 
-// Indexed by SoundId.
+// Indexed by SoundId. The last column of each effect's record is the loudness
+// plan: the blast the loudest, the car's engine a step (2 LU) below it, the
+// barks, the throw and the tree's crack 2 LU below the engine, and the landing,
+// which happens on every throw, 2 LU below them.
 constexpr SoundMaker soundMakers[] = {
-    {{ThrowSound, "throw", "the throw: a short whoosh"}, 0x1234567u, makeThrow},
-    {{LandingSound, "landing", "the bone landing: a soft thud"}, 0x2345671u, makeLanding},
-    {{BarkSound, "bark", "the dog taking the bone: a happy bark"}, 0x3456712u, makeBark},
-    {{HomeSound, "home", "the dog home with the bone: two barks"}, 0x4567123u, makeHome},
-    {{TreeSound, "tree", "a tree knocked over: a crack and a rustle"}, 0x5671234u, makeTree},
-    {{BoomSound, "boom", "a blast, the house's or the closing scene's: a deep boom with a rumble"},
-     0x6712345u, makeBoom},
-    {{EngineSound, "engine", "the closing scene: the car's engine coming in"}, 0x7123456u, makeEngine},
+    {{ThrowSound, "throw", "the throw: a short whoosh", -19.0f}, 0x1234567u, makeThrow},
+    {{LandingSound, "landing", "the bone landing: a soft thud with a knock", -21.0f}, 0x2345671u, makeLanding},
+    {{BarkSound, "bark", "the dog taking the bone: a happy bark", -19.0f}, 0x3456712u, makeBark},
+    {{HomeSound, "home", "the dog home with the bone: two barks", -19.0f}, 0x4567123u, makeHome},
+    {{TreeSound, "tree", "a tree knocked over: a crack and a rustle", -19.0f}, 0x5671234u, makeTree},
+    {{BoomSound, "boom", "a blast, the house's or the closing scene's: a deep boom with crackle and debris",
+      -15.0f}, 0x6712345u, makeBoom},
+    {{EngineSound, "engine", "the closing scene: the car's engine coming in, with its rattle", -17.0f},
+     0x7123456u, makeEngine},
 };
 static_assert(sizeof soundMakers / sizeof soundMakers[0] == soundCount, "one maker per effect");
 
-// Brings the samples to the common loudness, or lower where the peak limit says so.
-void level(std::vector<float>& samples)
+// Brings the samples to the planned loudness, or lower where the true peak says
+// so. Both scale with the gain, so one measure of each settles it.
+void level(std::vector<float>& samples, float plannedLufs)
 {
-    float peak = 0.0f;
-    for (const float s : samples) {
-        peak = std::max(peak, std::fabs(s));
-    }
-    if (peak <= 0.0f) {
+    const float loudness = soundLoudnessLufs(samples);
+    if (loudness <= -200.0f) {
         return;
     }
-    // Loudness counts the samples above -40 dBFS, which depends on the gain: two rounds settle it.
-    float gain = 1.0f / peak;
-    for (int round = 0; round < 2; ++round) {
-        double sum = 0.0;
-        long count = 0;
-        for (const float s : samples) {
-            if (std::fabs(s * gain) > quietLevel) {
-                sum += static_cast<double>(s * gain) * static_cast<double>(s * gain);
-                ++count;
-            }
-        }
-        const float loudness = count > 0 ? static_cast<float>(std::sqrt(sum / static_cast<double>(count))) : 1.0f;
-        gain *= std::pow(10.0f, targetLoudnessDb / 20.0f) / loudness;
-        gain = std::min(gain, peakLimit / peak);
-    }
+    const float gainDb = std::min(plannedLufs - loudness, truePeakLimitDb - soundTruePeakDb(samples));
+    const float gain = std::pow(10.0f, gainDb / 20.0f);
     for (float& s : samples) {
         s *= gain;
     }
@@ -235,11 +257,6 @@ void fade(std::vector<float>& samples)
     }
 }
 
-float decibels(double level)
-{
-    return level > 0.0 ? static_cast<float>(20.0 * std::log10(level)) : -200.0f;
-}
-
 }  // namespace
 
 const SoundInfo& soundInfo(SoundId id)
@@ -252,22 +269,9 @@ std::vector<float> synthesiseSound(SoundId id)
     std::vector<float> samples;
     Noise noise{soundMakers[id].seed};
     soundMakers[id].make(samples, noise);
-    level(samples);
     fade(samples);
+    level(samples, soundMakers[id].info.plannedLufs);
     return samples;
-}
-
-float soundLoudnessDb(const std::vector<float>& samples)
-{
-    double sum = 0.0;
-    long count = 0;
-    for (const float s : samples) {
-        if (std::fabs(s) > quietLevel) {
-            sum += static_cast<double>(s) * static_cast<double>(s);
-            ++count;
-        }
-    }
-    return count > 0 ? decibels(std::sqrt(sum / static_cast<double>(count))) : -200.0f;
 }
 
 float soundPeakDb(const std::vector<float>& samples)
@@ -276,5 +280,5 @@ float soundPeakDb(const std::vector<float>& samples)
     for (const float s : samples) {
         peak = std::max(peak, std::fabs(s));
     }
-    return decibels(peak);
+    return peak > 0.0f ? 20.0f * std::log10(peak) : -200.0f;
 }

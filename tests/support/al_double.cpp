@@ -23,6 +23,7 @@ void erase(std::vector<unsigned>& ids, unsigned id)
 Recorder& al() { return recorder; }
 void reset() { recorder = Recorder{}; }
 void stopAll() { recorder.playing.clear(); }
+void stop(unsigned source) { erase(recorder.playing, source); }
 
 }  // namespace aldouble
 
@@ -42,6 +43,9 @@ ALCdevice* alcOpenDevice(const ALCchar*)
 
 ALCcontext* alcCreateContext(ALCdevice*, const ALCint*)
 {
+    if (recorder.contextFails) {
+        return nullptr;
+    }
     ++recorder.contextsOpen;
     return reinterpret_cast<ALCcontext*>(&aldouble::contextHandle);
 }
@@ -58,18 +62,33 @@ void alGenBuffers(ALsizei n, ALuint* buffers)
 {
     for (ALsizei i = 0; i < n; ++i) {
         buffers[i] = recorder.nextId++;
-        recorder.bufferBytes[buffers[i]] = 0;
+        recorder.buffers[buffers[i]] = aldouble::Buffer{};
     }
 }
 
 void alDeleteBuffers(ALsizei n, const ALuint* buffers)
 {
     for (ALsizei i = 0; i < n; ++i) {
-        recorder.bufferBytes.erase(buffers[i]);
+        recorder.buffers.erase(buffers[i]);
     }
 }
 
-void alBufferData(ALuint buffer, ALenum, const ALvoid*, ALsizei size, ALsizei) { recorder.bufferBytes.at(buffer) = size; }
+void alBufferData(ALuint buffer, ALenum format, const ALvoid* data, ALsizei size, ALsizei rate)
+{
+    if (recorder.uploadFails || format != AL_FORMAT_MONO16) {
+        recorder.error = AL_INVALID_VALUE;
+        return;
+    }
+    const ALshort* samples = static_cast<const ALshort*>(data);
+    recorder.buffers.at(buffer) = aldouble::Buffer{{samples, samples + size / 2}, rate};
+}
+
+ALenum alGetError()
+{
+    const ALenum error = recorder.error;
+    recorder.error = AL_NO_ERROR;
+    return error;
+}
 
 void alGenSources(ALsizei n, ALuint* sources)
 {
@@ -87,7 +106,14 @@ void alDeleteSources(ALsizei n, const ALuint* sources)
     }
 }
 
-void alSourcef(ALuint, ALenum, ALfloat) {}
+void alSourcef(ALuint source, ALenum param, ALfloat value)
+{
+    if (param == AL_REFERENCE_DISTANCE) {
+        recorder.settings[source].referenceDistance = value;
+    } else if (param == AL_ROLLOFF_FACTOR) {
+        recorder.settings[source].rolloff = value;
+    }
+}
 
 void alSourcei(ALuint source, ALenum param, ALint value)
 {
@@ -106,6 +132,9 @@ void alSource3f(ALuint source, ALenum param, ALfloat x, ALfloat y, ALfloat z)
 void alGetSourcei(ALuint source, ALenum param, ALint* value)
 {
     if (param == AL_SOURCE_STATE) {
+        if (std::chrono::steady_clock::now() >= recorder.stopAt) {
+            recorder.playing.clear();
+        }
         const bool on = std::count(recorder.playing.begin(), recorder.playing.end(), source) > 0;
         *value = on ? AL_PLAYING : AL_STOPPED;
     }
@@ -117,6 +146,7 @@ void alSourcePlay(ALuint source)
     start.source = source;
     start.listener = recorder.listener;
     start.listenerAt = recorder.listenerAt;
+    start.wasPlaying = std::count(recorder.playing.begin(), recorder.playing.end(), source) > 0;
     recorder.starts.push_back(start);
     aldouble::erase(recorder.playing, source);
     recorder.playing.push_back(source);

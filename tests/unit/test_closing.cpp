@@ -26,7 +26,7 @@ void quitFrom(float x, float z)
     keyboard('q', 0, 0);
 }
 
-gldouble::Point carCentre()
+gldouble::Point drawnCar()
 {
     const std::vector<gldouble::Draw> cars = gldouble::drawsOf("GL_POLYGON");
     EXPECT_EQ(cars.size(), 1u);
@@ -56,7 +56,7 @@ TEST_F(Closing, TheCarSlidesInThenTheDogIsFlungByTheSwellingExplosion)
         gldouble::clearLog();
         drawClosingSequence();
 
-        const gldouble::Point car = carCentre();
+        const gldouble::Point car = drawnCar();
         EXPECT_FLOAT_EQ(car.x, frame <= 11 ? 8.0f - 0.5f * (frame - 1) : 2.5f);
         EXPECT_FLOAT_EQ(car.y, 2.0f);
         EXPECT_FLOAT_EQ(car.z, 2.5f);
@@ -97,7 +97,7 @@ TEST_F(Closing, TheSceneIsPlacedWhereTheDogStoodInFreeWalk)
     game.freeWalk = 1;
     quitFrom(12.5f, -7.0f);
     drawClosingSequence();
-    const gldouble::Point car = carCentre();
+    const gldouble::Point car = drawnCar();
     EXPECT_FLOAT_EQ(car.x, 20.5f);
     EXPECT_FLOAT_EQ(car.y, 2.0f);
     EXPECT_FLOAT_EQ(car.z, -4.5f);

@@ -71,6 +71,23 @@ void expectFrom(const aldouble::Start& start, Vector3 place, const std::string& 
     EXPECT_NEAR(start.position.z, at.z, 1e-4) << what;
 }
 
+// Where the recording GL saw the last `kind` drawn: the origin of its frame.
+Vector3 drawnAt(const char* kind)
+{
+    const std::vector<gldouble::Draw> draws = gldouble::drawsOf(kind);
+    const gldouble::Point at = draws.empty() ? gldouble::Point{-99, -99, -99} : draws.back().center();
+    return Vector3{static_cast<float>(at.x), static_cast<float>(at.y), static_cast<float>(at.z)};
+}
+
+// Milliseconds that finishSounds(maxMs) took.
+long finishingMs(int maxMs)
+{
+    const auto before = std::chrono::steady_clock::now();
+    finishSounds(maxMs);
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before).count());
+}
+
 float peakDbOf(const std::vector<float>& samples, std::size_t from, std::size_t count)
 {
     return soundPeakDb(std::vector<float>(samples.begin() + static_cast<long>(from),
@@ -88,7 +105,7 @@ TEST(SoundEffects, AreShortUnclippedFadedAndTheSameEveryTime)
         const float seconds = static_cast<float>(samples.size()) / soundSampleRate;
         EXPECT_GT(seconds, 0.2f);
         EXPECT_LT(seconds, id == EngineSound ? 3.0f : 1.5f) << "only the car's approach may be long";
-        EXPECT_LE(soundPeakDb(samples), -1.0f + 1e-3f);
+        EXPECT_LE(soundTruePeakDb(samples), -1.0f + 1e-3f) << "survives resampling unclipped";
         EXPECT_EQ(samples.front(), 0.0f);
         EXPECT_EQ(samples.back(), 0.0f);
         EXPECT_LT(peakDbOf(samples, 0, oneMs), -30.0f) << "fades in";
@@ -97,17 +114,29 @@ TEST(SoundEffects, AreShortUnclippedFadedAndTheSameEveryTime)
     }
 }
 
-TEST(SoundEffects, LoudnessIsWithinSixDecibelsAcrossThem)
+TEST(SoundEffects, KeepTheirPlannedLoudnessThroughASmallSpeakerAndTheBlastIsTheLoudest)
 {
-    float quietest = 0.0f;
-    float loudest = -200.0f;
-    for (int id = 0; id < soundCount; ++id) {
-        const float loudness = soundLoudnessDb(synthesiseSound(static_cast<SoundId>(id)));
-        quietest = std::min(quietest, loudness);
-        loudest = std::max(loudest, loudness);
+    // The meter: a 997 Hz sine at 0 dBFS reads -3.0 LUFS (BS.1770), whatever the rate.
+    for (const int rate : {22050, soundSampleRate}) {
+        std::vector<float> sine(static_cast<std::size_t>(20 * rate));
+        for (std::size_t i = 0; i < sine.size(); ++i) {
+            sine[i] = static_cast<float>(std::sin(2.0 * 3.14159265358979 * 997.0 * static_cast<double>(i) / rate));
+        }
+        EXPECT_NEAR(soundLoudnessLufs(sine, rate), -3.0f, 0.05f) << rate << " Hz";
     }
-    EXPECT_GT(quietest, -30.0f);
-    EXPECT_LE(loudest - quietest, 6.0f);
+    float heard[soundCount];
+    for (int id = 0; id < soundCount; ++id) {
+        const SoundInfo& info = soundInfo(static_cast<SoundId>(id));
+        SCOPED_TRACE(info.name);
+        const std::vector<float> samples = synthesiseSound(info.id);
+        heard[id] = soundLoudnessLufs(samples);
+        EXPECT_NEAR(heard[id], info.plannedLufs, 2.0f);
+        EXPECT_LE(heard[id] - soundSmallSpeakerLufs(samples), 6.0f) << "through a small speaker";
+    }
+    for (int id = 0; id < soundCount; ++id) {
+        EXPECT_GE(heard[BoomSound], heard[id]) << soundInfo(static_cast<SoundId>(id)).name;
+        EXPECT_TRUE(id == BoomSound || heard[EngineSound] >= heard[id]) << soundInfo(static_cast<SoundId>(id)).name;
+    }
 }
 
 TEST(SoundPlacement, TheListenerIsTheCameraAndPlacesShiftWithTheScene)
@@ -135,49 +164,100 @@ TEST(SoundPlacement, TheListenerIsTheCameraAndPlacesShiftWithTheScene)
     EXPECT_FLOAT_EQ(walked.at.z, -0.8f);
 }
 
-TEST_F(Sound, WithoutADeviceTheGameIsSilentAndPrintsNothing)
+TEST_F(Sound, WithoutADeviceOrWhenItsContextOrAnUploadFailsTheGameIsSilentAndPrintsNothing)
 {
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(soundStartUp());
-    std::fprintf(stderr, "after\n");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "after\n") << "the probe's chatter is quieted, not stderr";
-    playSound(ThrowSound, Vector3{});
-    EXPECT_TRUE(aldouble::al().starts.empty());
-    const auto before = std::chrono::steady_clock::now();
-    finishSounds(1000);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(100)) << "no waiting";
+    const struct {
+        const char* what;
+        bool device, contextFails, uploadFails;
+    } cases[] = {{"no device", false, false, false},
+                 {"a context fails", true, true, false},
+                 {"an upload fails", true, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        aldouble::reset();
+        aldouble::al().deviceAvailable = c.device;
+        aldouble::al().contextFails = c.contextFails;
+        aldouble::al().uploadFails = c.uploadFails;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(soundStartUp());
+        std::fprintf(stderr, "after\n");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "after\n") << "the probe's chatter is quieted, not stderr";
+        const aldouble::Recorder& al = aldouble::al();
+        EXPECT_EQ(al.devicesOpen + al.contextsOpen, 0) << "what was opened is closed";
+        EXPECT_TRUE(al.buffers.empty() && al.sources.empty());
+        playSound(ThrowSound, Vector3{});
+        EXPECT_TRUE(al.starts.empty());
+        EXPECT_LT(finishingMs(1000), 100) << "no waiting";
+    }
 }
 
-TEST_F(Sound, ADeviceOpensQuietlyGetsEveryEffectOnceAndClosesAtTheEnd)
+TEST_F(Sound, ADeviceGetsEveryEffectAtFullLevelAndCutsOffAnEffectOnlyWhenAllAreBusy)
 {
     testing::internal::CaptureStderr();
     openDevice();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     const aldouble::Recorder& al = aldouble::al();
-    ASSERT_EQ(al.bufferBytes.size(), static_cast<std::size_t>(soundCount));
+    ASSERT_EQ(al.buffers.size(), static_cast<std::size_t>(soundCount));
     for (int id = 0; id < soundCount; ++id) {
-        EXPECT_EQ(al.bufferBytes.at(sound.buffers[id]),
-                  static_cast<int>(2 * synthesiseSound(static_cast<SoundId>(id)).size()));
+        const std::vector<float> samples = synthesiseSound(static_cast<SoundId>(id));
+        std::vector<short> pcm(samples.size());
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            pcm[i] = static_cast<short>(samples[i] * 32767.0f);
+        }
+        EXPECT_EQ(al.buffers.at(sound.buffers[id]).samples, pcm) << soundInfo(static_cast<SoundId>(id)).name;
+        EXPECT_EQ(al.buffers.at(sound.buffers[id]).rate, soundSampleRate);
     }
     EXPECT_EQ(al.sources.size(), static_cast<std::size_t>(soundSourceCount));
 
-    // Muted, nothing starts; unmuted, a full pool gives up its oldest effect.
-    setSoundMuted(true);
-    playSound(ThrowSound, Vector3{});
-    EXPECT_TRUE(al.starts.empty());
-    setSoundMuted(false);
-    for (int i = 0; i <= soundSourceCount; ++i) {
+    // A full pool; one effect plays out, and the next start takes its source; then
+    // all busy, one effect is stopped and gives its source up.
+    for (int i = 0; i < soundSourceCount; ++i) {
         playSound(TreeSound, Vector3{static_cast<float>(i), 0, 0});
     }
-    ASSERT_EQ(al.starts.size(), static_cast<std::size_t>(soundSourceCount + 1));
-    EXPECT_EQ(al.starts.back().source, al.starts.front().source);
+    aldouble::stop(al.starts[3].source);
+    playSound(TreeSound, Vector3{});
+    playSound(TreeSound, Vector3{});
+    ASSERT_EQ(al.starts.size(), static_cast<std::size_t>(soundSourceCount + 2));
+    for (std::size_t i = 0; i < al.starts.size(); ++i) {
+        EXPECT_FALSE(al.starts[i].wasPlaying) << "start " << i << " took a source still playing";
+    }
+    EXPECT_EQ(al.starts[soundSourceCount].source, al.starts[3].source);
+    EXPECT_EQ(al.playing.size(), static_cast<std::size_t>(soundSourceCount));
 
-    aldouble::stopAll();
-    finishSounds(1000);
-    EXPECT_EQ(al.devicesOpen, 0);
-    EXPECT_EQ(al.contextsOpen, 0);
-    EXPECT_TRUE(al.bufferBytes.empty());
-    EXPECT_FALSE(sound.open);
+    for (const aldouble::Start& start : al.starts) {  // OpenAL's inverse distance, clamped
+        EXPECT_GE(start.referenceDistance, 11.0f) << "the dog, 11 from the eye, at full level";
+        const float reference = start.referenceDistance;
+        const float far = reference / (reference + start.rolloff * (60.0f - reference));
+        EXPECT_TRUE(far > 0.25f && far < 0.5f) << "the far end of the field quieter, still heard: " << far;
+    }
+}
+
+TEST_F(Sound, TheMuteOutlivesTheDeviceAndTheEndWaitsForTheEffectsUpToItsCeiling)
+{
+    openDevice();
+    aldouble::Recorder& al = aldouble::al();
+    setSoundMuted(true);
+    playSound(ThrowSound, Vector3{});
+    soundShutDown();
+    openDevice();
+    playSound(ThrowSound, Vector3{});
+    EXPECT_TRUE(al.starts.empty()) << "muted, before and after the device reopened";
+    setSoundMuted(false);
+
+    // The effect plays out after 150 ms: the end waits for it, then closes the device.
+    playSound(BoomSound, Vector3{});
+    al.stopAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+    const long waited = finishingMs(5000);
+    EXPECT_TRUE(waited >= 140 && waited < 2000) << waited;
+    EXPECT_TRUE(al.devicesOpen + al.contextsOpen == 0 && al.buffers.empty() && !sound.open);
+
+    // An effect that plays on for 3 s: the end stops at its ceiling.
+    openDevice();
+    playSound(EngineSound, Vector3{});
+    al.stopAt = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    const long capped = finishingMs(100);
+    EXPECT_TRUE(capped >= 100 && capped < 1500) << capped;
+    EXPECT_EQ(al.devicesOpen + al.contextsOpen, 0);
 }
 
 TEST_F(Sound, AThrowPlaysWhooshThudBarkAndTwoBarksOnceEachWhereTheyHappen)
@@ -265,21 +345,26 @@ TEST_F(Sound, AKnockedTreeAndTheHouseBlastPlayOnceOnTheFrameOfTheHit)
     expectFrom(aldouble::al().starts[1], Vector3{houseX, 2.0f, houseZ}, "the boom at the house");
 }
 
-TEST_F(Sound, TheClosingScenePlaysTheEngineThenTheBlast)
+TEST_F(Sound, TheClosingScenePlaysTheEngineWhereTheCarStopsThenTheBlastWhereItIsDrawn)
 {
     openDevice();
     game.dogX = 2.0f;
     game.dogZ = -3.0f;
     keyboard('q', 0, 0);
     EXPECT_EQ(effectsStarted(), std::vector<int>{EngineSound}) << "the car sets off with 'q'";
-    expectFrom(aldouble::al().starts[0], Vector3{4.5f, 2.0f, -0.5f}, "the engine where the car stops");
+    Vector3 blast{};
     for (int frame = 1; frame <= 30; ++frame) {
+        gldouble::clearLog();
         drawClosingSequence();
         const std::vector<int> expected =
             frame <= 11 ? std::vector<int>{EngineSound} : std::vector<int>{EngineSound, BoomSound};
         EXPECT_EQ(effectsStarted(), expected) << "frame " << frame;
+        if (frame == 12) {
+            blast = drawnAt("gluSphere");
+        }
     }
-    expectFrom(aldouble::al().starts[1], Vector3{1.5f, 2.5f, -1.0f}, "the blast where the explosion swells");
+    expectFrom(aldouble::al().starts[0], drawnAt("GL_POLYGON"), "the engine where the car is drawn once stopped");
+    expectFrom(aldouble::al().starts[1], blast, "the blast where the explosion is drawn");
 }
 
 TEST_F(Sound, TheFreeWalkWithNoEventPlaysNothing)

@@ -97,6 +97,8 @@ extern "C" {
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h)
 {
     web::flushShapes();
+    gl.viewportWidth = w;
+    gl.viewportHeight = h;
     emscripten_glViewport(x, y, w, h);
 }
 void glClear(GLbitfield mask)

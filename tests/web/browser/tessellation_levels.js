@@ -1,11 +1,9 @@
-// The shape cache's levels by size on screen draw the same picture: opens the
-// check page (web/checks/tessellation_levels_page.cpp, which the browser build
-// makes into CHECKS_DIR/tessellation_levels.html) in headless Chromium, waits
-// for its last line and prints its lines (each scene's blocks off and its
-// triangles and draw calls a frame, both ways). Fails when a scene has more
-// than 0.5 % of its 4 x 4 blocks off by more than 8 levels, when no scene ran
-// or when the page does not finish. Saves each scene's pair side by side
-// (as asked, left; by size on screen, right) as WORK_DIR/levels-SCENE.png.
+// The shapes drawn by size on screen against the shapes as the game asks for
+// them: opens the check page (web/checks/tessellation_levels_page.cpp, built
+// into CHECKS_DIR/tessellation_levels.html) in headless Chromium and prints its
+// lines. Fails when a scene has more than 0.5 % of its 4 x 4 blocks off by more
+// than 8 levels, when no scene ran or when the page does not finish. Saves each
+// scene's pair (as asked, left; by size, right) as WORK_DIR/levels-SCENE.png.
 //
 //   node tessellation_levels.js CHECKS_DIR WORK_DIR
 'use strict';
@@ -20,8 +18,7 @@ if (!checksDir || !workDir) {
   console.error('usage: node tessellation_levels.js CHECKS_DIR WORK_DIR');
   process.exit(2);
 }
-const only = process.env.FETCH_WEB_CHECKS;
-if (only && !name.includes(only)) process.exit(0);  // not among the checks asked for
+if (process.env.FETCH_WEB_CHECKS && !name.includes(process.env.FETCH_WEB_CHECKS)) process.exit(0);
 
 (async () => {
   console.log(name);
@@ -29,7 +26,6 @@ if (only && !name.includes(only)) process.exit(0);  // not among the checks aske
   fs.mkdirSync(workDir, { recursive: true });
   const browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-')));
   let verdict;
-  let passed = false;
   try {
     const page = await browser.newPage();
     const lines = [];
@@ -39,22 +35,17 @@ if (only && !name.includes(only)) process.exit(0);  // not among the checks aske
     verdict = await lib.waitFor('the last line of the check page',
       () => lines.find((line) => line.startsWith('tessellation levels: ')), 300).catch((error) => {
       lines.push(error.message);
-      return undefined;
     });
-    const [, scenes, over] = (verdict || '').match(/^tessellation levels: (\d+) scenes, (\d+) over/) || [];
-    passed = Number(scenes) > 0 && Number(over) === 0;
-    for (const line of lines.filter((l) => l !== verdict && (!passed || /^[\w-]+: \d+ of /.test(l)))) {
-      console.log(`    ${line}`);
-    }
+    for (const line of lines.filter((l) => l !== verdict && /^[\w-]+: [\d.]+ % |error/.test(l))) console.log(`    ${line}`);
     const pairs = await page.evaluate(() => Array.from(document.querySelectorAll('canvas[id^="pair-"]'),
-      (canvas) => [canvas.id.slice('pair-'.length), canvas.toDataURL('image/png')]));
-    for (const [scene, data] of pairs) {
-      fs.writeFileSync(path.join(workDir, `levels-${scene}.png`), Buffer.from(data.split(',')[1], 'base64'));
-    }
+      (canvas) => [canvas.id.slice('pair-'.length), canvas.toDataURL('image/png').split(',')[1]]));
+    for (const [scene, data] of pairs) fs.writeFileSync(path.join(workDir, `levels-${scene}.png`), data, 'base64');
   } finally {
     await browser.close();
     server.close();
   }
+  const [, scenes, over] = (verdict || '').match(/^tessellation levels: (\d+) scenes, (\d+) over/) || [];
+  const passed = Number(scenes) > 0 && Number(over) === 0;
   console.log(`  ${passed ? 'passed' : 'FAILED'}: ${verdict || 'the page did not finish'}`);
   process.exit(passed ? 0 : 1);
 })().catch((error) => {

@@ -97,9 +97,11 @@ extern "C" {
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h)
 {
     web::flushShapes();
-    gl.viewportWidth = w;
-    gl.viewportHeight = h;
     emscripten_glViewport(x, y, w, h);
+    GLint viewport[4] = {0, 0, 0, 0};  // as WebGL holds it, in the buffer's pixels
+    emscripten_glGetIntegerv(GL_VIEWPORT, viewport);
+    gl.viewportWidth = viewport[2];
+    gl.viewportHeight = viewport[3];
 }
 void glClear(GLbitfield mask)
 {

@@ -23,6 +23,7 @@
 // WebGL's own entry points (emscripten names them so, leaving the GL names to the layer).
 extern "C" {
 void emscripten_glViewport(GLint, GLint, GLsizei, GLsizei);
+void emscripten_glGetIntegerv(GLenum, GLint*);
 void emscripten_glClear(GLbitfield);
 void emscripten_glClearColor(GLfloat, GLfloat, GLfloat, GLfloat);
 void emscripten_glEnable(GLenum);
@@ -87,7 +88,7 @@ struct GlState {
     bool texturing = false;
     std::map<GLuint, TextureSlot> textures;  // by the game's fixed ids
     GLuint boundTexture = 0;
-    int viewportWidth = 0;  // glViewport's, in the buffer's pixels
+    int viewportWidth = 0;  // the viewport, in the buffer's pixels
     int viewportHeight = 0;
 };
 

@@ -53,6 +53,9 @@ part "the page's audit" node "$HERE/browser/audit.js" "$WEB/site" "$DESKTOP/run"
 part "the page in Firefox" bash "$HARNESS/with_xvfb.sh" node "$HERE/browser/firefox.js" "$WEB/site" "$WORK/firefox"
 NODE_PATH=/usr/share/nodejs cmake --build "$WEB" --target shader_lighting
 part "the shader's lighting" node "$HERE/browser/shader_lighting.js" "$WEB/checks" "$WORK/shader-lighting"
+# The same check page way: the shapes drawn by size on screen against the shapes as asked for.
+NODE_PATH=/usr/share/nodejs cmake --build "$WEB" --target tessellation_levels
+part "the shapes by size on screen" node "$HERE/browser/tessellation_levels.js" "$WEB/checks" "$WORK/tessellation-levels"
 
 if [ ${#failed[@]} -gt 0 ]; then
     printf 'FAILED: %s\n' "${failed[@]}" >&2

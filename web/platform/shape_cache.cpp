@@ -3,14 +3,20 @@
 // A shape wholly out of view is skipped; draws of the same shape that follow
 // one another with nothing changed in between but the model-view (the ten
 // spheres of a tree crown) wait and go out as one instanced call, in order.
+// A round shape small on screen is drawn coarser (tessellation_levels.h): a
+// level is a second index buffer into the same vertices, made the first time
+// it is drawn, and a batch is drawn at the level of its largest member.
 #include "webgl_layer.h"
 
 #include "shapes.h"
+#include "tessellation_levels.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <tuple>
 
 namespace web {
@@ -25,7 +31,19 @@ constexpr std::size_t maxIndexedVertices = 65535;
 // The bounding sphere is made this much larger, room for rounding.
 constexpr float boundsMargin = 1.001f;
 
+// What the game asked for: kind, sizes a, b, c, slices, stacks, textured.
+using ShapeKey = std::tuple<int, double, double, double, int, int, bool>;
+
+// A coarser drawing of a kept shape: every few of its slices and stacks, as
+// indices into its vertices.
+struct Level {
+    TessellationLevel size;
+    GLuint indexBuffer = 0;
+    GLsizei count = 0;  // indices
+};
+
 struct Mesh {
+    ShapeKey key;
     GLuint buffer = 0;       // each distinct vertex once
     GLuint indexBuffer = 0;  // the triangles, three 16-bit indices each
     GLsizei count = 0;       // indices
@@ -34,19 +52,38 @@ struct Mesh {
     float lastTexCoord[2] = {0.0f, 0.0f};
     float centre[3] = {0.0f, 0.0f, 0.0f};  // a sphere holding every vertex
     float radius = 0.0f;
+    float outline = 0.0f;  // the radius of a round shape's outline; 0 for the cube
+    std::vector<Level> levels;  // the coarser ones drawn so far
 };
-
-using ShapeKey = std::tuple<int, double, double, double, int, int, bool>;
 
 struct ShapeCache {
     std::map<ShapeKey, Mesh> meshes;
-    // The draws waiting to go out as one instanced call: one shape, and the
-    // model-view and normal matrices of each draw.
-    const Mesh* pendingMesh = nullptr;
+    bool levelsOn = true;  // off: every shape as the game asked for it
+    // The draws waiting to go out as one instanced call: one shape at one
+    // level, and the model-view and normal matrices of each draw.
+    Mesh* pendingMesh = nullptr;
+    TessellationLevel pendingLevel;
     std::vector<float> pendingInstances;
 };
 
 ShapeCache cache;
+
+// A shape's vertices each once, with position, normal and texture coordinate.
+using VertexKey = std::array<float, 8>;
+
+// The distinct vertices of a tessellated shape and its triangles as indices into them.
+struct IndexedShape {
+    std::vector<Vertex> vertices;
+    std::vector<unsigned short> indices;
+    std::map<VertexKey, unsigned short> byKey;
+};
+
+template <typename AnyVertex>
+VertexKey keyOf(const AnyVertex& v)
+{
+    return {v.position[0], v.position[1], v.position[2], v.normal[0],
+            v.normal[1],   v.normal[2],   v.texCoord[0], v.texCoord[1]};
+}
 
 Shape tessellate(ShapeKind kind, double a, double b, double c, int slices, int stacks, bool textured)
 {
@@ -57,6 +94,52 @@ Shape tessellate(ShapeKind kind, double a, double b, double c, int slices, int s
     case GlutCube: return solidCube(a);
     }
     return {};
+}
+
+// Each distinct vertex once (neighbouring strips share a row), and the
+// triangles GL draws of each primitive as indices into them.
+IndexedShape indexed(const Shape& shape)
+{
+    IndexedShape out;
+    for (const ShapePrimitive& primitive : shape) {
+        std::vector<unsigned short> global;  // the primitive's vertices in out.vertices
+        for (const ShapeVertex& s : primitive.vertices) {
+            const auto known = out.byKey.emplace(keyOf(s), static_cast<unsigned short>(out.vertices.size()));
+            if (known.second) {
+                Vertex v{};
+                std::memcpy(v.position, s.position, sizeof v.position);
+                std::memcpy(v.normal, s.normal, sizeof v.normal);
+                std::memcpy(v.texCoord, s.texCoord, sizeof v.texCoord);
+                out.vertices.push_back(v);
+            }
+            global.push_back(known.first->second);
+        }
+        for (std::size_t at : triangleOrder(primitive.mode, primitive.vertices.size())) {
+            out.indices.push_back(global[at]);
+        }
+    }
+    return out;
+}
+
+// The full shape's vertex nearest to s in position, normal and texture
+// coordinate, for a coarse vertex whose sines rounded differently.
+unsigned short nearestVertex(const std::vector<Vertex>& vertices, const ShapeVertex& s)
+{
+    const VertexKey key = keyOf(s);
+    unsigned short best = 0;
+    float bestDistance = std::numeric_limits<float>::infinity();
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const VertexKey v = keyOf(vertices[i]);
+        float distance = 0.0f;
+        for (std::size_t k = 0; k < key.size(); ++k) {
+            distance += (v[k] - key[k]) * (v[k] - key[k]);
+        }
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = static_cast<unsigned short>(i);
+        }
+    }
+    return best;
 }
 
 // The middle of the box around the vertices, and the distance to the farthest.
@@ -82,7 +165,30 @@ void boundingSphere(const std::vector<Vertex>& data, Mesh& mesh)
     mesh.radius *= boundsMargin;
 }
 
-const Mesh& meshFor(ShapeKind kind, double a, double b, double c, int slices, int stacks, bool textured)
+Shape tessellate(const ShapeKey& key, TessellationLevel level)
+{
+    return tessellate(static_cast<ShapeKind>(std::get<0>(key)), std::get<1>(key), std::get<2>(key),
+                      std::get<3>(key), level.slices, level.stacks, std::get<6>(key));
+}
+
+// The slices and stacks the game asked for.
+TessellationLevel askedLevel(const Mesh& mesh)
+{
+    return TessellationLevel{std::get<4>(mesh.key), std::get<5>(mesh.key)};
+}
+
+// Deletes a kept shape's buffers, its levels' too.
+void releaseMesh(Mesh& mesh)
+{
+    emscripten_glDeleteBuffers(1, &mesh.buffer);
+    emscripten_glDeleteBuffers(1, &mesh.indexBuffer);
+    for (Level& level : mesh.levels) {
+        emscripten_glDeleteBuffers(1, &level.indexBuffer);
+    }
+    mesh.levels.clear();
+}
+
+Mesh& meshFor(ShapeKind kind, double a, double b, double c, int slices, int stacks, bool textured)
 {
     const ShapeKey key = std::make_tuple(static_cast<int>(kind), a, b, c, slices, stacks, textured);
     const auto found = cache.meshes.find(key);
@@ -92,38 +198,15 @@ const Mesh& meshFor(ShapeKind kind, double a, double b, double c, int slices, in
     if (cache.meshes.size() >= maxKeptShapes) {
         flushShapes();
         for (auto& entry : cache.meshes) {
-            emscripten_glDeleteBuffers(1, &entry.second.buffer);
-            emscripten_glDeleteBuffers(1, &entry.second.indexBuffer);
+            releaseMesh(entry.second);
         }
         cache.meshes.clear();
     }
-    const Shape shape = tessellate(kind, a, b, c, slices, stacks, textured);
-    // Each distinct vertex once (neighbouring strips share a row), and the
-    // triangles GL draws of each primitive as indices into them.
+    const Shape shape = tessellate(key, TessellationLevel{slices, stacks});
     Mesh mesh;
-    std::vector<Vertex> data;
-    std::vector<unsigned short> indices;
-    std::map<std::vector<float>, unsigned short> seen;
+    mesh.key = key;
+    IndexedShape full = indexed(shape);
     for (const ShapePrimitive& primitive : shape) {
-        std::vector<unsigned short> global;  // the primitive's vertices in data
-        for (const ShapeVertex& s : primitive.vertices) {
-            Vertex v{};
-            std::memcpy(v.position, s.position, sizeof v.position);
-            std::memcpy(v.normal, s.normal, sizeof v.normal);
-            std::memcpy(v.texCoord, s.texCoord, sizeof v.texCoord);
-            const std::vector<float> attributes(v.position, v.position + 8);
-            const auto known = seen.find(attributes);
-            if (known != seen.end()) {
-                global.push_back(known->second);
-            } else {
-                global.push_back(static_cast<unsigned short>(data.size()));
-                seen.emplace(attributes, global.back());
-                data.push_back(v);
-            }
-        }
-        for (std::size_t at : triangleOrder(primitive.mode, primitive.vertices.size())) {
-            indices.push_back(global[at]);
-        }
         if (!primitive.vertices.empty()) {
             const ShapeVertex& last = primitive.vertices.back();
             std::memcpy(mesh.lastNormal, last.normal, sizeof mesh.lastNormal);
@@ -131,21 +214,70 @@ const Mesh& meshFor(ShapeKind kind, double a, double b, double c, int slices, in
             mesh.hasTexCoords = last.hasTexCoord;
         }
     }
-    boundingSphere(data, mesh);
-    if (data.size() > maxIndexedVertices) {
-        std::fprintf(stderr, "a shape of %zu vertices is too large to draw\n", data.size());
-        data.clear();
-        indices.clear();
+    boundingSphere(full.vertices, mesh);
+    const double outlines[] = {a, std::max(a, b), a, 0.0};  // by kind: the radius, the wider end, none
+    mesh.outline = static_cast<float>(outlines[kind]);
+    if (full.vertices.size() > maxIndexedVertices) {
+        std::fprintf(stderr, "a shape of %zu vertices is too large to draw\n", full.vertices.size());
+        full.vertices.clear();
+        full.indices.clear();
     }
-    mesh.count = static_cast<GLsizei>(indices.size());
+    mesh.count = static_cast<GLsizei>(full.indices.size());
     emscripten_glGenBuffers(1, &mesh.buffer);
     emscripten_glBindBuffer(arrayBuffer, mesh.buffer);
-    emscripten_glBufferData(arrayBuffer, static_cast<long>(data.size() * sizeof(Vertex)), data.data(), staticDraw);
+    emscripten_glBufferData(arrayBuffer, static_cast<long>(full.vertices.size() * sizeof(Vertex)),
+                            full.vertices.data(), staticDraw);
     emscripten_glGenBuffers(1, &mesh.indexBuffer);
     emscripten_glBindBuffer(elementArrayBuffer, mesh.indexBuffer);
+    emscripten_glBufferData(elementArrayBuffer, static_cast<long>(full.indices.size() * sizeof(unsigned short)),
+                            full.indices.data(), staticDraw);
+    return cache.meshes.emplace(key, mesh).first->second;
+}
+
+// The level a round shape is drawn at here: from the size of its outline on
+// screen under the current matrices and viewport.
+TessellationLevel levelFor(const Mesh& mesh)
+{
+    const TessellationLevel full = askedLevel(mesh);
+    if (!cache.levelsOn || mesh.outline <= 0.0f || gl.viewport[2] <= 0 || gl.viewport[3] <= 0) {
+        return full;
+    }
+    const float pixels = mesh.outline * pixelsPerUnit(gl.modelview.back(), gl.projection.back(), mesh.centre,
+                                                      mesh.radius, gl.viewport[2], gl.viewport[3]);
+    return chosenLevel(pixels, full.slices, full.stacks, std::get<0>(mesh.key) == GluCylinder);
+}
+
+// The coarser level of a kept shape, made the first time it is drawn: the
+// shape tessellated at that level, each vertex found among the full shape's
+// (so normals and texture coordinates are the full shape's own), as indices.
+const Level& levelOf(Mesh& mesh, TessellationLevel size)
+{
+    for (const Level& level : mesh.levels) {
+        if (level.size.slices == size.slices && level.size.stacks == size.stacks) {
+            return level;
+        }
+    }
+    const IndexedShape full = indexed(tessellate(mesh.key, askedLevel(mesh)));
+    std::vector<unsigned short> indices;
+    for (const ShapePrimitive& primitive : tessellate(mesh.key, size)) {
+        std::vector<unsigned short> global;
+        for (const ShapeVertex& s : primitive.vertices) {
+            const auto found = full.byKey.find(keyOf(s));
+            global.push_back(found != full.byKey.end() ? found->second : nearestVertex(full.vertices, s));
+        }
+        for (std::size_t at : triangleOrder(primitive.mode, primitive.vertices.size())) {
+            indices.push_back(global[at]);
+        }
+    }
+    Level level;
+    level.size = size;
+    level.count = static_cast<GLsizei>(indices.size());
+    emscripten_glGenBuffers(1, &level.indexBuffer);
+    emscripten_glBindBuffer(elementArrayBuffer, level.indexBuffer);
     emscripten_glBufferData(elementArrayBuffer, static_cast<long>(indices.size() * sizeof(unsigned short)),
                             indices.data(), staticDraw);
-    return cache.meshes.emplace(key, mesh).first->second;
+    mesh.levels.push_back(level);
+    return mesh.levels.back();
 }
 
 // Whether a kept shape lies wholly outside the view volume, where GL would
@@ -182,26 +314,39 @@ bool outOfView(const Mesh& mesh)
 
 void flushShapes()
 {
-    const Mesh* mesh = cache.pendingMesh;
+    Mesh* mesh = cache.pendingMesh;
     if (mesh == nullptr) {
         return;
     }
     cache.pendingMesh = nullptr;
+    GLuint indexBuffer = mesh->indexBuffer;
+    GLsizei count = mesh->count;
+    const TessellationLevel asked = askedLevel(*mesh);
+    if (cache.pendingLevel.slices != asked.slices || cache.pendingLevel.stacks != asked.stacks) {
+        const Level& level = levelOf(*mesh, cache.pendingLevel);
+        indexBuffer = level.indexBuffer;
+        count = level.count;
+    }
     emscripten_glBindBuffer(arrayBuffer, mesh->buffer);
-    emscripten_glBindBuffer(elementArrayBuffer, mesh->indexBuffer);
+    emscripten_glBindBuffer(elementArrayBuffer, indexBuffer);
     sendUniforms(false, !mesh->hasTexCoords);
-    drawInstances(GL_TRIANGLES, mesh->count, cache.pendingInstances, true);
+    drawInstances(GL_TRIANGLES, count, cache.pendingInstances, true);
     cache.pendingInstances.clear();
 }
 
 void drawShape(ShapeKind kind, double a, double b, double c, int slices, int stacks, bool textured,
                bool leavesAttributes)
 {
-    const Mesh& mesh = meshFor(kind, a, b, c, slices, stacks, textured);
+    Mesh& mesh = meshFor(kind, a, b, c, slices, stacks, textured);
     if (mesh.count > 0 && !outOfView(mesh)) {
+        const TessellationLevel level = levelFor(mesh);
         if (cache.pendingMesh != &mesh) {
             flushShapes();
             cache.pendingMesh = &mesh;
+            cache.pendingLevel = level;
+        } else {  // one level for the whole batch: its largest member's
+            cache.pendingLevel.slices = std::max(cache.pendingLevel.slices, level.slices);
+            cache.pendingLevel.stacks = std::max(cache.pendingLevel.stacks, level.stacks);
         }
         appendInstance(cache.pendingInstances);
     }
@@ -220,6 +365,12 @@ void dropShapes()
     cache.pendingMesh = nullptr;
     cache.pendingInstances.clear();
     cache.meshes.clear();
+}
+
+void setTessellationLevels(bool on)
+{
+    flushShapes();
+    cache.levelsOn = on;
 }
 
 }  // namespace web

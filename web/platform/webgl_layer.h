@@ -6,10 +6,12 @@
 //                       uniforms (sent only when they change), instanced draws
 //   immediate_mode.cpp  glBegin/glEnd: vertices lit on the CPU as they come
 //   shape_cache.cpp     quadrics and solids tessellated once and kept in
-//                       buffers, shapes out of view skipped, repeats batched
+//                       buffers, shapes out of view skipped, repeats batched,
+//                       round shapes small on screen drawn coarser
+// and the plain C++ beneath them: matrices.h, fixed_function_lighting.h, shapes.h,
+// tessellation_levels.h (portable/gl/).
 // A lost WebGL context takes every GL object with it; the layer keeps what it
 // needs to make them anew (webGlRestore), so the game never hears of it.
-// and the plain C++ beneath them: matrices.h, fixed_function_lighting.h, shapes.h (portable/gl/).
 #pragma once
 
 #include "fixed_function_lighting.h"
@@ -163,8 +165,10 @@ enum ShapeKind { GluSphere, GluCylinder, GlutSphere, GlutCube };
 
 // Draws a quadric or solid of this kind and size (a, b, c: the call's sizes,
 // unused ones 0), tessellating it the first time. Skipped when wholly out of
-// view; joined to the waiting draws when they are of the same shape.
-// leavesAttributes: GLU leaves its last normal and texture coordinate current.
+// view; joined to the waiting draws when they are of the same shape. A round
+// one small in the viewport is drawn with fewer slices and stacks (never more
+// than asked for). leavesAttributes: GLU leaves its last normal and texture
+// coordinate current.
 void drawShape(ShapeKind kind, double a, double b, double c, int slices, int stacks, bool textured,
                bool leavesAttributes);
 // Sends the waiting draws. Before any state they depend on changes.
@@ -172,6 +176,9 @@ void flushShapes();
 // Forgets every kept shape and its buffers (a lost context has taken them):
 // each is tessellated again when next drawn.
 void dropShapes();
+// Turns the coarser levels on (the default) or off (every shape as the game
+// asked for it, for a picture to compare with). Sends the waiting draws first.
+void setTessellationLevels(bool on);
 
 // --- Between GLUT and GL -----------------------------------------------------------------
 // Starts the shader and its buffers. Once, with the WebGL context current

@@ -144,8 +144,13 @@ int blocksOff(const Frame& a, const Frame& b)
 
 }  // namespace
 
+// The page's own images maker (web/platform/image_files.cpp), as the site uses it.
+extern "C" int fetchWebWriteImage(int index);
+
 int main(int argc, char** argv)
 {
+    for (int index = 0; fetchWebWriteImage(index) == 1; ++index) {
+    }
     startUp(&argc, argv);
     reshape(width, height);
     std::srand(1);  // tools/frame_bench.cpp's trees

@@ -257,8 +257,53 @@ async function waitEndLine(page) {
   await waitToSee('the end line', () => page.evaluate(() => !document.getElementById('ended').hidden), 180);
 }
 
+// One check page of web/checks/ in headless Chromium, as a whole check: prints
+// its name, serves CHECKS_DIR, opens PAGE.html there and collects its console
+// lines until one begins with `last` (or `seconds` pass); `report(page, lines,
+// verdict)`, when given, may print or save what it likes while the page is
+// open. Exits 0 when `passed(verdict)` holds, else 1 (after the page's other
+// lines). FETCH_WEB_CHECKS=WORD skips it unless its name holds WORD.
+function runCheckPage({ name, page: pageName, last, seconds, passed, report }) {
+  const fs = require('fs');
+  const path = require('path');
+  const [checksDir, workDir] = process.argv.slice(2);
+  if (!checksDir || !workDir) {
+    console.error(`usage: node ${path.basename(process.argv[1])} CHECKS_DIR WORK_DIR`);
+    process.exit(2);
+  }
+  if (process.env.FETCH_WEB_CHECKS && !name.includes(process.env.FETCH_WEB_CHECKS)) process.exit(0);
+  (async () => {
+    console.log(name);
+    const { server, url } = await serve(checksDir);
+    fs.mkdirSync(workDir, { recursive: true });
+    const browser = await launch(fs.mkdtempSync(path.join(workDir, 'profile-')));
+    let verdict;
+    let ok = false;
+    try {
+      const page = await browser.newPage();
+      const lines = [];
+      page.on('console', (message) => lines.push(message.text()));
+      page.on('pageerror', (error) => lines.push(`page error: ${error.message}`));
+      await page.goto(new URL(`${pageName}.html`, url).href);
+      verdict = await waitFor('the last line of the check page', () => lines.find((line) => line.startsWith(last)), seconds)
+        .catch((error) => { lines.push(error.message); });
+      if (report) await report(page, lines, verdict);
+      ok = passed(verdict || '');
+      if (!ok) for (const line of lines.filter((l) => l !== verdict)) console.log(`    ${line}`);
+    } finally {
+      await browser.close();
+      server.close();
+    }
+    console.log(`  ${ok ? 'passed' : 'FAILED'}: ${verdict || 'the page did not finish'}`);
+    process.exit(ok ? 0 : 1);
+  })().catch((error) => {
+    console.error(error);
+    process.exit(1);
+  });
+}
+
 module.exports = {
   serve, launch, launchFirefox, openGame, waitFor, canvasPixels, canvasBox, atCanvas, frameCount, runTool,
   expect, runChecks, browserSession, waitToSee, loadLines, waitForGame, waitFrames, share, changed, SKY, GREEN, REGIONS,
-  waitDogGone, waitDogHome, expectScene, waitEndLine, IMAGES,
+  waitDogGone, waitDogHome, expectScene, waitEndLine, IMAGES, runCheckPage,
 };

@@ -190,13 +190,8 @@ function(fetch_controls_table folder)
   string(APPEND header "// What the README's Controls table says.\n")
   string(APPEND header "inline constexpr char controlsReadmeTable[] =\n    \"${readme}\\n\";\n")
 
-  set(path ${folder}/game/controls.h)
-  if(EXISTS ${path})
-    file(READ ${path} old)
-  endif()
-  if(NOT "${old}" STREQUAL "${header}")
-    file(WRITE ${path} "${header}")
-  endif()
+  # Written only when it changes, so that what includes it is not rebuilt for nothing.
+  file(CONFIGURE OUTPUT ${folder}/game/controls.h CONTENT "${header}" @ONLY)
 
   string(REGEX REPLACE "\n$" "" buttons "${buttons}")
   string(REGEX REPLACE "\n$" "" rows "${rows}")

@@ -7,7 +7,8 @@
 //   immediate_mode.cpp  glBegin/glEnd: vertices lit on the CPU as they come
 //   shape_cache.cpp     quadrics and solids tessellated once and kept in
 //                       buffers, shapes out of view skipped, repeats batched,
-//                       round shapes small on screen drawn coarser
+//                       round shapes small on screen drawn coarser, the far
+//                       sides of opaque spheres culled
 // and the plain C++ beneath them: matrices.h, fixed_function_lighting.h, shapes.h,
 // tessellation_levels.h (portable/gl/).
 // A lost WebGL context takes every GL object with it; the layer keeps what it

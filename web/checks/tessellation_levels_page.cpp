@@ -102,10 +102,24 @@ void setUpClosing()  // the car has arrived, the dog is flung, the blast grows
     game.dogHeading = 80.0f;
 }
 
+void setUpBlasts()  // the house hit, a tree knocked: see-through spheres, whose far sides show
+{
+    game.houseHit = 1;
+    game.houseBlastTime = 6.0f;
+    for (ScatteredObject& tree : world.scatteredObjects) {
+        tree.knocked = 1;
+        tree.tipAngle = 40.0f;
+    }
+}
+
 const struct {
     const char* name;
     void (*setUp)();
-} scenes[] = {{"rest", [] {}}, {"throw", setUpFlight}, {"free-walk", setUpFreeWalk}, {"closing", setUpClosing}};
+} scenes[] = {{"rest", [] {}},
+              {"throw", setUpFlight},
+              {"free-walk", setUpFreeWalk},
+              {"closing", setUpClosing},
+              {"blasts", setUpBlasts}};
 
 // One frame from the scene's state, the shapes by size on screen or as asked.
 void draw(const GameState& g, const WorldState& w, const AppState& a, bool levels, Frame& out)

@@ -108,6 +108,7 @@ struct ShaderState {
     GLint locations[UniformCount] = {};
     std::vector<float> sent;  // the uniform values last sent, in sendUniforms' order
     GLuint instanceBuffer = 0;
+    GLenum culledBehind = 0;  // the front face WebGL culls behind now, or 0: culling off
 };
 
 ShaderState shader;
@@ -182,7 +183,18 @@ bool startShader()
         emscripten_glEnableVertexAttribArray(a);
         emscripten_glVertexAttribDivisorANGLE(a, a >= ModelviewAttribute ? 1 : 0);
     }
+    // The instances always come from the one buffer, at the same places in it.
     emscripten_glGenBuffers(1, &shader.instanceBuffer);
+    emscripten_glBindBuffer(arrayBuffer, shader.instanceBuffer);
+    const GLsizei stride = instanceFloats * sizeof(float);
+    for (GLuint column = 0; column < 4; ++column) {
+        emscripten_glVertexAttribPointer(ModelviewAttribute + column, 4, GL_FLOAT, GL_FALSE, stride,
+                                         reinterpret_cast<const void*>(column * 4 * sizeof(float)));
+    }
+    for (GLuint column = 0; column < 3; ++column) {
+        emscripten_glVertexAttribPointer(NormalMatrixAttribute + column, 3, GL_FLOAT, GL_FALSE, stride,
+                                         reinterpret_cast<const void*>((16 + column * 3) * sizeof(float)));
+    }
     return true;
 }
 
@@ -254,21 +266,23 @@ void appendInstance(std::vector<float>& instances)
     instances.insert(instances.end(), nm, nm + 9);
 }
 
-void drawInstances(GLenum mode, GLsizei count, const std::vector<float>& instances, bool indexed)
+void drawInstances(GLenum mode, GLsizei count, const std::vector<float>& instances, bool indexed, GLenum front)
 {
+    if (front != shader.culledBehind) {
+        if (front == 0) {
+            emscripten_glDisable(GL_CULL_FACE);
+        } else {
+            if (shader.culledBehind == 0) {
+                emscripten_glEnable(GL_CULL_FACE);
+            }
+            emscripten_glFrontFace(front);
+        }
+        shader.culledBehind = front;
+    }
     pointAttributes();
     emscripten_glBindBuffer(arrayBuffer, shader.instanceBuffer);
     emscripten_glBufferData(arrayBuffer, static_cast<long>(instances.size() * sizeof(float)), instances.data(),
                             streamDraw);
-    const GLsizei stride = instanceFloats * sizeof(float);
-    for (GLuint column = 0; column < 4; ++column) {
-        emscripten_glVertexAttribPointer(ModelviewAttribute + column, 4, GL_FLOAT, GL_FALSE, stride,
-                                         reinterpret_cast<const void*>(column * 4 * sizeof(float)));
-    }
-    for (GLuint column = 0; column < 3; ++column) {
-        emscripten_glVertexAttribPointer(NormalMatrixAttribute + column, 3, GL_FLOAT, GL_FALSE, stride,
-                                         reinterpret_cast<const void*>((16 + column * 3) * sizeof(float)));
-    }
     const GLsizei n = static_cast<GLsizei>(instances.size() / instanceFloats);
     if (indexed) {
         emscripten_glDrawElementsInstancedANGLE(mode, count, GL_UNSIGNED_SHORT, nullptr, n);

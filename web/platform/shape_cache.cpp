@@ -5,7 +5,9 @@
 // spheres of a tree crown) wait and go out as one instanced call, in order.
 // A round shape small on screen is drawn coarser (tessellation_levels.h): a
 // level is a second index buffer into the same vertices, made the first time
-// it is drawn, and a batch is drawn at the level of its largest member.
+// it is drawn. Opaque waiting draws go out one call per level, each at its
+// own; the others in order, all at the finest among them. An opaque closed
+// sphere seen from outside is drawn without its far side (culled).
 #include "webgl_layer.h"
 
 #include "shapes.h"
@@ -30,6 +32,8 @@ constexpr std::size_t maxKeptShapes = 512;
 constexpr std::size_t maxIndexedVertices = 65535;
 // The bounding sphere is made this much larger, room for rounding.
 constexpr float boundsMargin = 1.001f;
+// Floats of one instance: the model-view and normal matrices.
+constexpr std::size_t instanceFloats = 16 + 9;
 
 // What the game asked for: kind, sizes a, b, c, slices, stacks, textured.
 using ShapeKey = std::tuple<int, double, double, double, int, int, bool>;
@@ -53,17 +57,22 @@ struct Mesh {
     float centre[3] = {0.0f, 0.0f, 0.0f};  // a sphere holding every vertex
     float radius = 0.0f;
     float outline = 0.0f;  // the radius of a round shape's outline; 0 for the cube
+    // A closed sphere whose triangles all wind counter-clockwise (1) or
+    // clockwise (-1) seen from outside; 0: not one to cull.
+    int outsideWinding = 0;
     std::vector<Level> levels;  // the coarser ones drawn so far
 };
 
 struct ShapeCache {
     std::map<ShapeKey, Mesh> meshes;
     bool levelsOn = true;  // off: every shape as the game asked for it
-    // The draws waiting to go out as one instanced call: one shape at one
-    // level, and the model-view and normal matrices of each draw.
+    // The draws of one shape waiting to go out together: the level and the
+    // model-view and normal matrices of each.
     Mesh* pendingMesh = nullptr;
-    TessellationLevel pendingLevel;
+    std::vector<TessellationLevel> pendingLevels;
     std::vector<float> pendingInstances;
+    bool pendingOutside = true;  // every one wholly beyond the near plane, not mirrored
+    std::vector<float> levelInstances;  // those of one level, as they go out
 };
 
 ShapeCache cache;
@@ -165,6 +174,23 @@ void boundingSphere(const std::vector<Vertex>& data, Mesh& mesh)
     mesh.radius *= boundsMargin;
 }
 
+// How a closed sphere's triangles wind seen from outside (Mesh::outsideWinding).
+int outsideWinding(const IndexedShape& shape, const Mesh& mesh)
+{
+    int ccw = 0, cw = 0;
+    for (std::size_t t = 0; t + 2 < shape.indices.size(); t += 3) {
+        const float* a = shape.vertices[shape.indices[t]].position;
+        const float* b = shape.vertices[shape.indices[t + 1]].position;
+        const float* c = shape.vertices[shape.indices[t + 2]].position;
+        const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        float out = 0.0f;  // along the way out from the centre
+        for (int k = 0; k < 3; ++k) out += n[k] * ((a[k] + b[k] + c[k]) / 3.0f - mesh.centre[k]);
+        (out > 0.0f ? ccw : cw) += out != 0.0f ? 1 : 0;
+    }
+    return cw == 0 && ccw > 0 ? 1 : ccw == 0 && cw > 0 ? -1 : 0;
+}
+
 Shape tessellate(const ShapeKey& key, TessellationLevel level)
 {
     return tessellate(static_cast<ShapeKind>(std::get<0>(key)), std::get<1>(key), std::get<2>(key),
@@ -215,6 +241,9 @@ Mesh& meshFor(ShapeKind kind, double a, double b, double c, int slices, int stac
         }
     }
     boundingSphere(full.vertices, mesh);
+    if (kind == GluSphere || kind == GlutSphere) {
+        mesh.outsideWinding = outsideWinding(full, mesh);
+    }
     const double outlines[] = {a, std::max(a, b), a, 0.0};  // by kind: the radius, the wider end, none
     mesh.outline = static_cast<float>(outlines[kind]);
     if (full.vertices.size() > maxIndexedVertices) {
@@ -283,7 +312,7 @@ const Level& levelOf(Mesh& mesh, TessellationLevel size)
 // Whether a kept shape lies wholly outside the view volume, where GL would
 // clip away every triangle of it: its bounding sphere, carried to eye space,
 // against the six planes of the projection.
-bool outOfView(const Mesh& mesh)
+bool outOfView(const Mesh& mesh, bool& beyondNear)
 {
     const float* m = gl.modelview.back().m;
     const float* p = gl.projection.back().m;
@@ -296,6 +325,7 @@ bool outOfView(const Mesh& mesh)
                                           m[col * 4 + 2] * m[col * 4 + 2]));
     }
     const float radius = mesh.radius * scale;
+    beyondNear = false;
     for (int axis = 0; axis < 3; ++axis) {
         for (float side : {1.0f, -1.0f}) {
             float plane[4];
@@ -305,9 +335,32 @@ bool outOfView(const Mesh& mesh)
             if (length > 0.0f && distance < -radius * length) {
                 return true;
             }
+            if (axis == 2 && side > 0.0f) {  // the near plane, where clip space's z = -w
+                beyondNear = length > 0.0f && distance > radius * length;
+            }
         }
     }
     return false;
+}
+
+// Whether what is drawn now covers what lies behind it: depth tested, alpha 1
+// (the material's, and a texture without alpha), blended so that alpha 1 replaces.
+bool drawsOpaque()
+{
+    const bool replaces = !gl.blend || (gl.blendSource == GL_SRC_ALPHA && gl.blendDestination == GL_ONE_MINUS_SRC_ALPHA) ||
+                          (gl.blendSource == GL_ONE && gl.blendDestination == GL_ZERO);
+    const auto texture = gl.textures.find(gl.boundTexture);
+    const bool opaqueTexture = !gl.texturing || texture == gl.textures.end() || !texture->second.defined ||
+                               texture->second.image.format == GL_RGB || texture->second.image.format == GL_LUMINANCE;
+    return gl.depthTest && replaces && opaqueTexture && gl.material.diffuse[3] >= 1.0f;
+}
+
+// Whether the model-view keeps a shape's windings (no mirror in it).
+bool keepsHandedness()
+{
+    const float* m = gl.modelview.back().m;
+    return m[0] * (m[5] * m[10] - m[6] * m[9]) - m[4] * (m[1] * m[10] - m[2] * m[9]) +
+               m[8] * (m[1] * m[6] - m[2] * m[5]) > 0.0f;
 }
 
 }  // namespace
@@ -319,35 +372,65 @@ void flushShapes()
         return;
     }
     cache.pendingMesh = nullptr;
-    GLuint indexBuffer = mesh->indexBuffer;
-    GLsizei count = mesh->count;
-    const TessellationLevel asked = askedLevel(*mesh);
-    if (cache.pendingLevel.slices != asked.slices || cache.pendingLevel.stacks != asked.stacks) {
-        const Level& level = levelOf(*mesh, cache.pendingLevel);
-        indexBuffer = level.indexBuffer;
-        count = level.count;
-    }
-    emscripten_glBindBuffer(arrayBuffer, mesh->buffer);
-    emscripten_glBindBuffer(elementArrayBuffer, indexBuffer);
+    const bool opaque = cache.levelsOn && drawsOpaque();
+    // Seen from outside, an opaque closed sphere's far side lies behind its near side.
+    const GLenum front = opaque && cache.pendingOutside && mesh->outsideWinding != 0
+                             ? (mesh->outsideWinding > 0 ? GL_CCW : GL_CW) : 0;
     sendUniforms(false, !mesh->hasTexCoords);
-    drawInstances(GL_TRIANGLES, count, cache.pendingInstances, true);
+    const TessellationLevel asked = askedLevel(*mesh);
+    const std::size_t n = cache.pendingLevels.size();
+    // Opaque draws may go out in any order: each at its own level, one call a
+    // level; others keep their order, all at the finest level among them.
+    if (!opaque) {
+        TessellationLevel finest = cache.pendingLevels[0];
+        for (const TessellationLevel& level : cache.pendingLevels) {
+            finest.slices = std::max(finest.slices, level.slices);
+            finest.stacks = std::max(finest.stacks, level.stacks);
+        }
+        std::fill(cache.pendingLevels.begin(), cache.pendingLevels.end(), finest);
+    }
+    for (std::size_t first = 0; first < n; ++first) {
+        const TessellationLevel size = cache.pendingLevels[first];
+        if (size.stacks < 0) {
+            continue;  // gone out with an earlier one of its level
+        }
+        cache.levelInstances.clear();
+        for (std::size_t i = first; i < n; ++i) {
+            TessellationLevel& other = cache.pendingLevels[i];
+            if (other.slices == size.slices && other.stacks == size.stacks) {
+                other.stacks = -1;
+                const float* at = &cache.pendingInstances[i * instanceFloats];
+                cache.levelInstances.insert(cache.levelInstances.end(), at, at + instanceFloats);
+            }
+        }
+        GLuint indexBuffer = mesh->indexBuffer;
+        GLsizei count = mesh->count;
+        if (size.slices != asked.slices || size.stacks != asked.stacks) {
+            const Level& level = levelOf(*mesh, size);
+            indexBuffer = level.indexBuffer;
+            count = level.count;
+        }
+        emscripten_glBindBuffer(arrayBuffer, mesh->buffer);
+        emscripten_glBindBuffer(elementArrayBuffer, indexBuffer);
+        drawInstances(GL_TRIANGLES, count, cache.levelInstances, true, front);
+    }
     cache.pendingInstances.clear();
+    cache.pendingLevels.clear();
 }
 
 void drawShape(ShapeKind kind, double a, double b, double c, int slices, int stacks, bool textured,
                bool leavesAttributes)
 {
     Mesh& mesh = meshFor(kind, a, b, c, slices, stacks, textured);
-    if (mesh.count > 0 && !outOfView(mesh)) {
-        const TessellationLevel level = levelFor(mesh);
+    bool beyondNear = false;
+    if (mesh.count > 0 && !outOfView(mesh, beyondNear)) {
         if (cache.pendingMesh != &mesh) {
             flushShapes();
             cache.pendingMesh = &mesh;
-            cache.pendingLevel = level;
-        } else {  // one level for the whole batch: its largest member's
-            cache.pendingLevel.slices = std::max(cache.pendingLevel.slices, level.slices);
-            cache.pendingLevel.stacks = std::max(cache.pendingLevel.stacks, level.stacks);
+            cache.pendingOutside = true;
         }
+        cache.pendingLevels.push_back(levelFor(mesh));
+        cache.pendingOutside = cache.pendingOutside && beyondNear && keepsHandedness();
         appendInstance(cache.pendingInstances);
     }
     if (leavesAttributes && mesh.count > 0) {
@@ -364,6 +447,7 @@ void dropShapes()
     // draw WebGL's complaints.
     cache.pendingMesh = nullptr;
     cache.pendingInstances.clear();
+    cache.pendingLevels.clear();
     cache.meshes.clear();
 }
 

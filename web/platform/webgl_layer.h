@@ -7,7 +7,8 @@
 //   immediate_mode.cpp  glBegin/glEnd: vertices lit on the CPU as they come
 //   shape_cache.cpp     quadrics and solids tessellated once and kept in
 //                       buffers, shapes out of view skipped, repeats batched,
-//                       round shapes small on screen drawn coarser
+//                       round shapes small on screen drawn coarser, the far
+//                       sides of opaque spheres culled
 // and the plain C++ beneath them: matrices.h, fixed_function_lighting.h, shapes.h,
 // tessellation_levels.h (portable/gl/).
 // A lost WebGL context takes every GL object with it; the layer keeps what it
@@ -30,6 +31,7 @@ void emscripten_glClearColor(GLfloat, GLfloat, GLfloat, GLfloat);
 void emscripten_glEnable(GLenum);
 void emscripten_glDisable(GLenum);
 void emscripten_glBlendFunc(GLenum, GLenum);
+void emscripten_glFrontFace(GLenum);
 void emscripten_glPixelStorei(GLenum, GLint);
 void emscripten_glGenTextures(GLsizei, GLuint*);
 void emscripten_glBindTexture(GLenum, GLuint);
@@ -143,8 +145,10 @@ void sendUniforms(bool litOnCpu, bool constantTexCoord);
 // Appends the current model-view and its normal matrix as one instance.
 void appendInstance(std::vector<float>& instances);
 // Draws count vertices of the bound vertex buffer (indexed: of the bound
-// 16-bit index buffer) once per instance of instances, in mode.
-void drawInstances(GLenum mode, GLsizei count, const std::vector<float>& instances, bool indexed);
+// 16-bit index buffer) once per instance of instances, in mode; culling the
+// triangles that do not wind the way front (GL_CCW or GL_CW) says on screen,
+// none when front is 0.
+void drawInstances(GLenum mode, GLsizei count, const std::vector<float>& instances, bool indexed, GLenum front = 0);
 
 // --- Immediate mode (immediate_mode.cpp) -------------------------------------------------
 // Makes the buffer immediate-mode vertices stream through. With the WebGL

@@ -14,5 +14,8 @@
     postMessage({ missing: String(url), why: 'no answer from the server' });
     throw error;
   });
-  self.addEventListener('unhandledrejection', (event) => postMessage({ failed: String(event.reason) }));
+  self.addEventListener('unhandledrejection', (event) => {
+    event.preventDefault();  // said on the page instead
+    postMessage({ failed: String(event.reason) });
+  });
 })();

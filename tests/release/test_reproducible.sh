@@ -83,4 +83,9 @@ done
 unzip -p "$A/$zip" "fetch-web-$version/fetch.wasm.gz" | gunzip | cmp -s - "$A/web/site/fetch.wasm" ||
     fail "fetch.wasm.gz in the zip is not fetch.wasm compressed"
 echo "ok: the zip carries the gzip and Brotli copies"
+# And the image worker, without which the page cannot start the game.
+for file in images.js images.wasm images.wasm.br; do
+    unzip -l "$A/$zip" "fetch-web-$version/$file" >/dev/null || fail "the zip has no $file"
+done
+echo "ok: the zip carries the image worker"
 echo "PASS: two builds of one commit, in two folders a day apart, are identical"

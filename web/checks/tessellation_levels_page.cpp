@@ -158,7 +158,7 @@ int blocksOff(const Frame& a, const Frame& b)
 
 }  // namespace
 
-// The page's own images maker (web/platform/image_files.cpp), as the site uses it.
+// The images drawn with the desktop's own drawing (web/checks/image_files.cpp).
 extern "C" int fetchWebWriteImage(int index);
 
 int main(int argc, char** argv)

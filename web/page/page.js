@@ -1,5 +1,5 @@
 // The page around the game: the runtime's hooks (Module), the game's start
-// once the page has drawn its images, the on-screen keys on touch screens,
+// once the image worker has drawn its images, the on-screen keys on touch screens,
 // full screen, clear words when WebGL or a download is missing or the shader is
 // broken, a lost drawing context kept restorable, and the offline worker
 // (sw.js). Loaded before the game's fetch.js.
@@ -70,7 +70,7 @@ var Module = {  // eslint-disable-line no-var
   setStatus(text) {
     if (document.getElementById('problem').hidden) document.getElementById('status').textContent = text;
   },
-  noInitialRun: true,  // the game starts once its images are drawn (startGame)
+  noInitialRun: true,  // the game starts once its images are written (startGame)
   onRuntimeInitialized() {
     document.getElementById('status').textContent = '';
     document.getElementById('canvas').focus();
@@ -108,9 +108,43 @@ var Module = {  // eslint-disable-line no-var
   });
   canvas.addEventListener('webglcontextrestored', () => console.info('The drawing context is back; the game goes on.'));
 })();
-// --- start-up: the game's images drawn in the page, one per task, then the game -------------
-// Each image is a task of its own (a message to ourselves, which unlike a timer
-// is not held back), so that no one task keeps the page from answering for long.
+// --- start-up: the game's images drawn by a worker while the game downloads, then the game --
+// The worker (images.js and images.wasm, web/platform/image_worker.cpp) starts
+// at once, beside fetch.wasm's download and compile, and draws the twelve
+// images on a thread of its own, so that the drawing never keeps the page from
+// answering. It posts each BMP's bytes with its file name, in loading order,
+// then { done }. A worker that cannot run says why on the page.
+const drawnImages = new Promise((resolve) => {
+  const cannotDraw = (why) => {
+    if (failedDownloads.length === 0) {
+      showProblem(`The game cannot start: its images could not be drawn (${why}). Reload the page to try again.`);
+    }
+  };
+  let worker;
+  try {
+    worker = new Worker('images.js');
+  } catch (error) {
+    cannotDraw(`this browser cannot run a worker: ${error.message}`);
+    return;
+  }
+  const images = [];
+  worker.addEventListener('message', ({ data }) => {
+    if (data.missing) downloadFailed(data.missing, data.why);
+    else if (data.failed) cannotDraw(data.failed);
+    else if (data.done) {
+      worker.terminate();
+      resolve(images);
+    } else images.push(data);
+  });
+  // A script that did not load has no message; an error thrown in it has one.
+  worker.addEventListener('error', (event) => {
+    event.preventDefault();
+    if (event.message) cannotDraw(event.message);
+    else downloadFailed('images.js', 'it could not be loaded');
+  });
+});
+
+// A task of its own (a message to ourselves, which unlike a timer is not held back).
 function nextTask() {
   return new Promise((resolve) => {
     const channel = new MessageChannel();
@@ -130,16 +164,10 @@ nextTask().then(() => {
   }
 });
 
+// Once the runtime is ready: the images into the game's in-memory folder, where
+// it reads them as the desktop reads its own, then the game, in a task of its own.
 async function startGame() {
-  for (let index = 0; ; index += 1) {
-    await nextTask();
-    const written = Module._fetchWebWriteImage(index);  // web/platform/image_files.cpp
-    if (written === 0) break;
-    if (written < 0) {
-      showProblem(`The game cannot start: its image ${index + 1} could not be drawn. Reload the page to try again.`);
-      return;
-    }
-  }
+  for (const { name, bytes } of await drawnImages) Module.FS.writeFile(`/${name}`, new Uint8Array(bytes));
   await nextTask();
   Module.callMain([]);
 }

@@ -52,7 +52,8 @@ runChecks([
     expect('no uncaught exception', seen.errors.join(' | ') || 'none', seen.errors.length === 0);
     expect('the game did not start', loadLines(page).length, loadLines(page).length === 0);
   }],
-  ...['fetch.wasm'].map((file) => [`missing: a site without ${file} names it on the page`, async () => {
+  // The game's own download, and the image worker's script and its WebAssembly.
+  ...['fetch.wasm', 'images.js', 'images.wasm'].map((file) => [`missing: a site without ${file} names it on the page`, async () => {
     const browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-missing-')));
     cleanUp.push(() => browser.close());
     const page = await lib.openGame(browser, await servedWithout(file));
@@ -63,6 +64,7 @@ runChecks([
     await new Promise((resolve) => setTimeout(resolve, 2000));
     expect('no uncaught exception', page.lines.filter((l) => l.startsWith('page error')).join(' | ') || 'none',
       !page.lines.some((l) => l.startsWith('page error')));
+    expect('the game did not start', loadLines(page).length, loadLines(page).length === 0);
     // A later error of another script, and a rejection, still reach the console.
     await page.evaluate(() => {
       setTimeout(() => { throw new Error('a later error'); });

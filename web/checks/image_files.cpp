@@ -1,7 +1,8 @@
-// The game's twelve images, drawn in the page instead of downloaded: before it
-// starts the game, the page (page.js) calls fetchWebWriteImage once for each
-// image, each call in a task of its own, and the game then reads the files
-// from the page's in-memory file system as the desktop reads its own.
+// The game's twelve images for a check page that runs the game's own code: it
+// calls fetchWebWriteImage once for each image before it starts the game, which
+// then reads the files from the page's in-memory file system as the desktop
+// reads its own. (The site's page has them drawn by its image worker,
+// web/platform/image_worker.cpp.)
 #include <emscripten/emscripten.h>
 
 #include <cstdio>

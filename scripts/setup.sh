@@ -46,6 +46,7 @@ PACKAGE_PACKAGES=(
 # What tools/make_release.sh needs on top of the package's and the browser's.
 RELEASE_PACKAGES=(
     zip              # the browser site's archive
+    unzip            # reads the archive back in the reproducibility test
 )
 
 # What the browser build needs on top (./play --web), and its tests (./test).

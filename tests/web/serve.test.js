@@ -58,6 +58,8 @@ before(async () => {
   fs.writeFileSync(path.join(site, 'sw.js'), '// the worker');
   fs.writeFileSync(path.join(site, 'sw.js.br'), 'brotli copy');
   fs.writeFileSync(path.join(site, 'sw.js.gz'), 'gzip');
+  fs.writeFileSync(path.join(site, 'fetch.html.gz'), 'an older build');  // older than its file: never sent
+  fs.utimesSync(path.join(site, 'fetch.html.gz'), new Date(2000, 0, 1), new Date(2000, 0, 1));
   fs.writeFileSync(path.join(site, 'fetch.webmanifest'), '{}');
   fs.writeFileSync(path.join(site, 'icon-192.png'), 'png');
   fs.writeFileSync(path.join(site, 'fetch.svg'), '<svg/>');

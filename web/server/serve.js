@@ -87,7 +87,9 @@ function serve(siteFolder, port = 0, host = '127.0.0.1') {
         return;
       }
       const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-cache' };
-      const copies = encodings.filter(([, suffix]) => fs.existsSync(file + suffix));
+      // A copy older than its file (a partial build, a file changed by hand) is never sent in its place.
+      const since = fs.statSync(file).mtimeMs;
+      const copies = encodings.filter(([, suffix]) => fs.existsSync(file + suffix) && fs.statSync(file + suffix).mtimeMs >= since);
       const taken = accepted(request.headers['accept-encoding']);
       const chosen = copies.find(([encoding]) => taken.has(encoding));
       const sent = chosen ? file + chosen[1] : file;

@@ -137,9 +137,10 @@ float soundTruePeakDb(const std::vector<float>& samples)
     for (const double s : x) {
         peak = std::max(peak, std::fabs(s));
     }
-    // Between two samples both more than 6 dB under the largest, no peak passes it: skip them.
+    // Between two samples both more than 12 dB under the largest, no peak passes it (an overshoot
+    // of four times takes a signal no effect makes): skip them.
     for (std::size_t i = 1; i + 2 * halfTaps <= x.size(); ++i) {
-        if (std::max(std::fabs(x[i + halfTaps - 1]), std::fabs(x[i + halfTaps])) < 0.5 * peak) {
+        if (std::max(std::fabs(x[i + halfTaps - 1]), std::fabs(x[i + halfTaps])) < 0.25 * peak) {
             continue;
         }
         for (const double* h : taps) {

@@ -32,7 +32,7 @@ function(fetch_image_table folder)
       set(fur OFF)
     endif()
     if(NOT name MATCHES "^[a-z][A-Za-z0-9]*$" OR NOT file MATCHES "^[a-z0-9_]+\\.bmp$"
-       OR NOT texture MATCHES "^[1-9][0-9]*$" OR what MATCHES "[\"\\\\]")
+       OR NOT texture MATCHES "^[1-9][0-9]*$" OR what MATCHES "[\"\\\\@]")
       message(FATAL_ERROR "${FETCH_IMAGE_TABLE}: entry ${i} (${name}, ${file}, ${texture}) is not a valid image")
     endif()
     if(file IN_LIST files)

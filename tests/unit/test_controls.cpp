@@ -162,7 +162,8 @@ TEST(Controls, TheReadmeSaysWhatTheTableSays)
 TEST(Controls, ThePageManualMetainfoAndPackageHoldNoCopyOfThem)
 {
     const std::pair<const char*, std::vector<std::string>> sources[] = {
-        {"web/page/shell.html", {"@FETCH_PAGE_KEYS@", "@FETCH_PAGE_CONTROLS@"}},
+        {"web/page/shell.html", {"@FETCH_PAGE_KEYS@", "@FETCH_PAGE_CONTROLS@", "@PROJECT_DESCRIPTION@"}},
+        {"web/page/fetch.webmanifest", {"@PROJECT_DESCRIPTION@"}},
         {"packaging/fetch.6.in", {"@FETCH_MANUAL_CONTROLS@", "@FETCH_DESCRIPTION_PHRASE@"}},
         {"packaging/org.example.fetch.metainfo.xml.in", {"@FETCH_METAINFO_CONTROLS@", "@PROJECT_DESCRIPTION@"}},
         {"packaging/packaging.cmake", {"${FETCH_PACKAGE_CONTROLS}", "${FETCH_DESCRIPTION_PHRASE}"}},

@@ -167,7 +167,9 @@ nextTask().then(() => {
 // Once the runtime is ready: the images into the game's in-memory folder, where
 // it reads them as the desktop reads its own, then the game, in a task of its own.
 async function startGame() {
-  for (const { name, bytes } of await drawnImages) Module.FS.writeFile(`/${name}`, new Uint8Array(bytes));
+  // The worker's copies are let go once in the game's folder (memory is what a phone runs short of).
+  const images = await drawnImages;
+  for (const { name, bytes } of images.splice(0)) Module.FS.writeFile(`/${name}`, new Uint8Array(bytes));
   await nextTask();
   Module.callMain([]);
 }

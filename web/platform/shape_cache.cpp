@@ -5,9 +5,9 @@
 // spheres of a tree crown) wait and go out as one instanced call, in order.
 // A round shape small on screen is drawn coarser (tessellation_levels.h): a
 // level is a second index buffer into the same vertices, made the first time
-// it is drawn. Opaque waiting draws go out one call per level, each at its
-// own; the others in order, all at the finest among them. An opaque closed
-// sphere seen from outside is drawn without its far side (culled).
+// it is drawn. Waiting draws go out together at the finest level among them
+// (a crown's nearest sphere's), so the levels add no draw calls. An opaque
+// closed sphere seen from outside is drawn without its far side (culled).
 #include "webgl_layer.h"
 
 #include "shapes.h"
@@ -32,8 +32,6 @@ constexpr std::size_t maxKeptShapes = 512;
 constexpr std::size_t maxIndexedVertices = 65535;
 // The bounding sphere is made this much larger, room for rounding.
 constexpr float boundsMargin = 1.001f;
-// Floats of one instance: the model-view and normal matrices.
-constexpr std::size_t instanceFloats = 16 + 9;
 
 // What the game asked for: kind, sizes a, b, c, slices, stacks, textured.
 using ShapeKey = std::tuple<int, double, double, double, int, int, bool>;
@@ -72,7 +70,6 @@ struct ShapeCache {
     std::vector<TessellationLevel> pendingLevels;
     std::vector<float> pendingInstances;
     bool pendingOutside = true;  // every one wholly beyond the near plane, not mirrored
-    std::vector<float> levelInstances;  // those of one level, as they go out
 };
 
 ShapeCache cache;
@@ -378,42 +375,23 @@ void flushShapes()
                              ? (mesh->outsideWinding > 0 ? GL_CCW : GL_CW) : 0;
     sendUniforms(false, !mesh->hasTexCoords);
     const TessellationLevel asked = askedLevel(*mesh);
-    const std::size_t n = cache.pendingLevels.size();
-    // Opaque draws may go out in any order: each at its own level, one call a
-    // level; others keep their order, all at the finest level among them.
-    if (!opaque) {
-        TessellationLevel finest = cache.pendingLevels[0];
-        for (const TessellationLevel& level : cache.pendingLevels) {
-            finest.slices = std::max(finest.slices, level.slices);
-            finest.stacks = std::max(finest.stacks, level.stacks);
-        }
-        std::fill(cache.pendingLevels.begin(), cache.pendingLevels.end(), finest);
+    // One call for the group (a tree's crown), all at the finest level among
+    // them (its nearest member's), so that the levels add no draw calls.
+    TessellationLevel finest = cache.pendingLevels[0];
+    for (const TessellationLevel& level : cache.pendingLevels) {
+        finest.slices = std::max(finest.slices, level.slices);
+        finest.stacks = std::max(finest.stacks, level.stacks);
     }
-    for (std::size_t first = 0; first < n; ++first) {
-        const TessellationLevel size = cache.pendingLevels[first];
-        if (size.stacks < 0) {
-            continue;  // gone out with an earlier one of its level
-        }
-        cache.levelInstances.clear();
-        for (std::size_t i = first; i < n; ++i) {
-            TessellationLevel& other = cache.pendingLevels[i];
-            if (other.slices == size.slices && other.stacks == size.stacks) {
-                other.stacks = -1;
-                const float* at = &cache.pendingInstances[i * instanceFloats];
-                cache.levelInstances.insert(cache.levelInstances.end(), at, at + instanceFloats);
-            }
-        }
-        GLuint indexBuffer = mesh->indexBuffer;
-        GLsizei count = mesh->count;
-        if (size.slices != asked.slices || size.stacks != asked.stacks) {
-            const Level& level = levelOf(*mesh, size);
-            indexBuffer = level.indexBuffer;
-            count = level.count;
-        }
-        emscripten_glBindBuffer(arrayBuffer, mesh->buffer);
-        emscripten_glBindBuffer(elementArrayBuffer, indexBuffer);
-        drawInstances(GL_TRIANGLES, count, cache.levelInstances, true, front);
+    GLuint indexBuffer = mesh->indexBuffer;
+    GLsizei count = mesh->count;
+    if (finest.slices != asked.slices || finest.stacks != asked.stacks) {
+        const Level& level = levelOf(*mesh, finest);
+        indexBuffer = level.indexBuffer;
+        count = level.count;
     }
+    emscripten_glBindBuffer(arrayBuffer, mesh->buffer);
+    emscripten_glBindBuffer(elementArrayBuffer, indexBuffer);
+    drawInstances(GL_TRIANGLES, count, cache.pendingInstances, true, front);
     cache.pendingInstances.clear();
     cache.pendingLevels.clear();
 }

@@ -150,17 +150,13 @@ TEST(Controls, EveryInputDoesInEachModeWhatTheTableSaysAndNoMore)
     }
 }
 
-// README.md is written by hand; its Controls table must say what the table says.
-TEST(Controls, TheReadmeSaysWhatTheTableSays)
+// README.md, written by hand, says what the table says; the files the build
+// fills in hold its placeholders and none of the table's words, nor the
+// one-line description, which is project()'s alone.
+TEST(Controls, TheReadmeAgreesAndThePageManualMetainfoAndPackageHoldNoCopy)
 {
     EXPECT_NE(readSource("README.md").find(std::string("\n") + controlsReadmeTable + "\n"), std::string::npos)
         << "README.md's Controls table should read:\n" << controlsReadmeTable;
-}
-
-// The files the build fills in hold its placeholders and none of the table's
-// words, nor the one-line description, which is project()'s alone.
-TEST(Controls, ThePageManualMetainfoAndPackageHoldNoCopyOfThem)
-{
     const std::pair<const char*, std::vector<std::string>> sources[] = {
         {"web/page/shell.html", {"@FETCH_PAGE_KEYS@", "@FETCH_PAGE_CONTROLS@", "@PROJECT_DESCRIPTION@"}},
         {"web/page/fetch.webmanifest", {"@PROJECT_DESCRIPTION@"}},

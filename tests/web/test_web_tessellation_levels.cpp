@@ -23,8 +23,11 @@ web::TessellationLevel sphereAhead(float radius, float distance, int width = 100
     return web::chosenLevel(pixels, 30, 30, false);
 }
 
-TEST(TessellationLevels, FallAsTheShapeGoesAwayAndRiseWithThePixels)
+TEST(TessellationLevels, FullWhenTheShapeFillsTheScreenFallingAsItGoesAwayRisingWithThePixels)
 {
+    EXPECT_EQ(sphereAhead(1.0f, 11.0f).slices, 30);  // the dog's body at home
+    EXPECT_EQ(sphereAhead(0.5f, 2.0f).stacks, 30);
+    EXPECT_EQ(sphereAhead(84.85f, 0.0f).stacks, 30);  // the sky, around the eye
     web::TessellationLevel last = sphereAhead(1.0f, 3.0f);
     for (float distance = 4.0f; distance <= 190.0f; distance += 1.0f) {
         const web::TessellationLevel level = sphereAhead(1.0f, distance);
@@ -52,13 +55,6 @@ TEST(TessellationLevels, NeverFinerThanAskedAndDivideWhatWasAsked)
             }
         }
     }
-}
-
-TEST(TessellationLevels, FullForAShapeThatFillsTheScreen)
-{
-    EXPECT_EQ(sphereAhead(1.0f, 11.0f).slices, 30);  // the dog's body at home
-    EXPECT_EQ(sphereAhead(0.5f, 2.0f).stacks, 30);
-    EXPECT_EQ(sphereAhead(84.85f, 0.0f).stacks, 30);  // the sky, around the eye
 }
 
 }  // namespace

@@ -16,13 +16,13 @@ const { expect, runChecks, waitForGame, IMAGES } = require('../../../harness/bro
 
 const [siteDir, desktopRun, workDir] = process.argv.slice(2);
 const PHONE = { width: 844, height: 390, deviceScaleFactor: 1, isMobile: true, hasTouch: true, isLandscape: true };
-const cleanUp = [];
-let browser;
+const session = lib.browserSession(siteDir, workDir, 'audit');
+const servers = [];
 
-// A server of its own for each visit: a new origin, with no worker and no cache.
+// A server of its own for each further visit: a new origin, with no worker and no cache.
 async function served() {
   const { server, url } = await lib.serve(siteDir);
-  cleanUp.push(() => server.close());
+  servers.push(server);
   return url;
 }
 
@@ -35,7 +35,7 @@ async function axeViolations(page) {
 
 runChecks([
   ['audit: the page draws the desktop\'s images; axe-core finds nothing on the desktop and phone layouts', async () => {
-    const page = await lib.openGame(browser, await served());
+    const page = await lib.openGame(session.browser, session.url);
     await waitForGame(page, 5);
     const names = IMAGES.split(' ');
     const hashes = await page.evaluate((files) => Promise.all(files.map(async (name) => [
@@ -46,7 +46,7 @@ runChecks([
     expect('the twelve images drawn in the page hash equal to the desktop\'s', differing || 'all equal', !differing);
     const onDesktop = await axeViolations(page);
     expect('axe-core on the desktop layout', onDesktop, onDesktop === 'none');
-    const phone = await lib.openGame(browser, await served(), { viewport: PHONE });
+    const phone = await lib.openGame(session.browser, await served(), { viewport: PHONE });
     await waitForGame(phone, 5);
     const heading = await phone.evaluate(() => document.querySelector('h1').getBoundingClientRect().height);
     expect('the heading hidden from sight on the phone', `${heading} px high`, heading <= 1);
@@ -55,7 +55,7 @@ runChecks([
   }],
   ['audit: Lighthouse\'s mobile preset: accessibility, best practices and SEO 100, a first visit within 400 KiB', async () => {
     const { default: lighthouse } = await import(pathToFileURL(require.resolve('lighthouse')).href);
-    const { lhr } = await lighthouse(await served(), { output: 'json', logLevel: 'error' }, undefined, await browser.newPage());
+    const { lhr } = await lighthouse(await served(), { output: 'json', logLevel: 'error' }, undefined, await session.browser.newPage());
     fs.writeFileSync(path.join(workDir, 'lighthouse.json'), JSON.stringify(lhr));
     const value = (id) => lhr.audits[id].numericValue;
     console.log(`    performance ${Math.round(lhr.categories.performance.score * 100)}, LCP `
@@ -69,12 +69,9 @@ runChecks([
     expect('a first visit sends at most 400 KiB', `${Math.round(kib)} KiB`, kib <= 400);
   }],
 ], {
-  setUp: async () => {
-    fs.mkdirSync(workDir, { recursive: true });
-    browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-')));
-    cleanUp.push(() => browser.close());
-  },
+  setUp: session.setUp,
   tearDown: async () => {
-    for (const step of cleanUp.reverse()) await step();
+    for (const server of servers) server.close();
+    await session.tearDown();
   },
 });

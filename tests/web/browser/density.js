@@ -7,7 +7,6 @@
 //   node density.js SITE_DIR WORK_DIR
 'use strict';
 
-const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
 const {
@@ -16,9 +15,7 @@ const {
 
 const [siteDir, workDir] = process.argv.slice(2);
 const VIEWPORT = { width: 1100, height: 900 };
-let browser;
-let server;
-let url;
+const session = lib.browserSession(siteDir, workDir, 'density');
 
 // Sets the device pixel ratio and waits for the buffer to follow: 1000 x 500 times it.
 async function atRatio(page, ratio) {
@@ -49,7 +46,7 @@ const loseContext = (page, call) => page.evaluate((how) => {
 
 runChecks([
   ['density: ratio 2 draws the scene finer; a lost context comes back and plays on', async () => {
-    const page = await lib.openGame(browser, url, { viewport: { ...VIEWPORT, deviceScaleFactor: 2 } });
+    const page = await lib.openGame(session.browser, session.url, { viewport: { ...VIEWPORT, deviceScaleFactor: 2 } });
     await waitForGame(page);
     const box = await lib.canvasBox(page);
     expect('shown at 1000 x 500 CSS pixels', `${box.width}x${box.height}`, box.width === 1000 && box.height === 500);
@@ -80,7 +77,7 @@ runChecks([
   }],
 
   ['density: a shader that does not link says so on the page and nothing draws', async () => {
-    const page = await lib.openGame(browser, 'about:blank', { viewport: VIEWPORT });
+    const page = await lib.openGame(session.browser, 'about:blank', { viewport: VIEWPORT });
     // A varying the vertex shader never writes: each stage compiles, the link fails.
     await page.evaluateOnNewDocument(() => {
       const shaderSource = WebGLRenderingContext.prototype.shaderSource;
@@ -90,7 +87,7 @@ runChecks([
         return shaderSource.call(this, shader, source.includes('gl_FragColor') ? broken : source);
       };
     });
-    await page.goto(url);
+    await page.goto(session.url);
     const text = await lib.waitFor('the problem line', () => page.evaluate(() => {
       const problem = document.getElementById('problem');
       return !problem.hidden && problem.textContent;
@@ -102,14 +99,4 @@ runChecks([
     const errors = page.lines.filter((line) => line.startsWith('page error'));
     expect('no uncaught exception', errors.join(' | ') || 'none', errors.length === 0);
   }],
-], {
-  setUp: async () => {
-    fs.mkdirSync(workDir, { recursive: true });
-    ({ server, url } = await lib.serve(siteDir));
-    browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-density-')));
-  },
-  tearDown: async () => {
-    if (browser) await browser.close();
-    if (server) server.close();
-  },
-});
+], session);

@@ -108,6 +108,7 @@ var Module = {  // eslint-disable-line no-var
   });
   canvas.addEventListener('webglcontextrestored', () => console.info('The drawing context is back; the game goes on.'));
 })();
+
 // --- start-up: the game's images drawn by a worker while the game downloads, then the game --
 // The worker (images.js and images.wasm, web/platform/image_worker.cpp) starts
 // at once, beside fetch.wasm's download and compile, and draws the twelve

@@ -5,8 +5,9 @@
 //
 // Prints a Markdown table, one row per file: what the effect is, its length,
 // its planned loudness and, as the game's meter reads it, its loudness full range
-// and through a small speaker (LUFS), and its true peak (dBTP). The README's
-// table is this output. Exit status 1 if a file cannot be written.
+// and through a small speaker (LUFS), and its true peak (dBTP). The table in
+// docs/sound.md is this output, and the test docs.sound_table holds it so.
+// Exit status 1 if a file cannot be written.
 #include "sound/sound.h"
 
 #include <cstdint>

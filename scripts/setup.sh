@@ -35,6 +35,7 @@ TEST_PACKAGES=(
     lintian          # Debian's own check of the package
     man-db           # man, to render the manual page with its warnings
     faketime         # a game started at a fixed second (fixed trees): the sound test, the browser's picture
+    python3-markdown # reads the README and the guides for the link check (tests/docs/check_links.py)
 )
 
 # What making the Debian package needs on top of building.

@@ -16,13 +16,13 @@
 # throw waits for the frame in progress, so on a busy machine everything moves
 # slower. The tool first counts the frames the game draws in a second. When
 # that is below TARGET_FPS, what the idle development machine draws (the
-# README's benchmark), the game's clock (through faketime) runs slower by the
-# same factor, so that in the game's own time it draws about TARGET_FPS frames
-# a second, and the recording is played back faster by that factor. The
-# picture then shows the pace of the idle machine, whatever else the machine
-# is doing, as long as its load stays the same: the tool reports the frames
-# the game drew during the throw; if they are far from TARGET_FPS, run it
-# again.
+# desktop benchmark in docs/speed.md), the game's clock (through faketime)
+# runs slower by the same factor, so that in the game's own time it draws
+# about TARGET_FPS frames a second, and the recording is played back faster
+# by that factor. The picture then shows the pace of the idle machine,
+# whatever else the machine is doing, as long as its load stays the same: the
+# tool reports the frames the game drew during the throw; if they are far from
+# TARGET_FPS, run it again.
 #
 # Usage: tools/make_animation.sh [BUILD_DIR]     (default: build)
 # Installs what it needs when missing: xvfb, xdotool, x11-apps, jq, faketime, ffmpeg.

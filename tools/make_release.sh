@@ -2,7 +2,7 @@
 # Makes every artifact of a release from the commit checked out, into dist/:
 #   fetch_<version>_<architecture>.deb   the Debian package
 #   fetch-web-<version>.zip              the browser site, for any static file server
-#                                        (with .gz and .br copies: see README)
+#                                        (with .gz and .br copies: see docs/browser.md)
 #   fetch-<version>.tar.gz               the sources, from git archive
 #   SHA256SUMS                           the checksums of the three
 # The same commit gives the same bits, in any folder and at any time (every

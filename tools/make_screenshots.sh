@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Makes the README's screenshots: plays the game under Xvfb with the harness
-# (harness/game.sh) and saves PNGs in docs/. The trees stand where the
-# clock's seed puts them, so each run gives other pictures; run it again if a
-# tree hides the view.
+# Makes the desktop's screenshots in docs/, for the README and the guides:
+# plays the game under Xvfb with the harness (harness/game.sh) and saves PNGs.
+# The trees stand where the clock's seed puts them, so each run gives other
+# pictures; run it again if a tree hides the view.
 #
 # Usage: tools/make_screenshots.sh [BUILD_DIR]     (default: build)
 set -euo pipefail

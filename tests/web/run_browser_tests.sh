@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The browser build's end-to-end tests in headless Chromium, beside a desktop
-# run for the picture comparison; then the page on a phone, offline, with
+# run for the picture comparison; then the page on a phone (and on iOS's
+# terms), offline, with
 # something missing, and in Firefox; the page's audit (the images it draws
 # against the desktop's, axe-core, Lighthouse); and the page server's own tests.
 #
@@ -11,7 +12,7 @@
 # (node:test), takes the desktop's rest scene at a fixed second
 # (harness/desktop_reference.sh; DESKTOP_BUILD_DIR/harness holds its probes), runs
 # tests/web/browser/run_tests.js against WEB_BUILD_DIR/site, then phone.js,
-# offline.js, missing.js, density.js (the buffer at ratio 2, a lost context,
+# iphone.js (the first tap's sound), offline.js, missing.js, density.js (the buffer at ratio 2, a lost context,
 # a broken shader), sound_check.js and audit.js (with the desktop's images in
 # DESKTOP_BUILD_DIR/run), firefox.js on a private Xvfb
 # (headless Firefox has no WebGL here), and shader_lighting.js against the
@@ -44,7 +45,7 @@ bash "$HARNESS/desktop_reference.sh" "$DESKTOP/run/fetch" "$DESKTOP/run" "$WORK/
     "$DESKTOP/harness" "$STAMP" "$WORK/desktop-rest.ppm"
 export NODE_PATH=$WEB/node/node_modules
 part "the page in Chromium" node "$HERE/browser/run_tests.js" "$WEB/site" "$WORK" "$WORK/desktop-rest.ppm" "$STAMP"
-for script in phone offline missing; do
+for script in phone iphone offline missing; do
     part "the page: $script" node "$HERE/browser/$script.js" "$WEB/site" "$WORK/$script"
 done
 part "the page: density" node "$HERE/browser/density.js" "$WEB/site" "$WORK/density"

@@ -1,8 +1,8 @@
 // The page around the game: the runtime's hooks (Module), the game's start
 // once the image worker has drawn its images, the on-screen keys on touch screens,
 // full screen, clear words when WebGL or a download is missing or the shader is
-// broken, a lost drawing context kept restorable, and the offline worker
-// (sw.js). Loaded before the game's fetch.js.
+// broken, a lost drawing context kept restorable, the game's sound woken by
+// every gesture, and the offline worker (sw.js). Loaded before the game's fetch.js.
 'use strict';
 
 // Shows a problem on the page in place of the loading line.
@@ -108,6 +108,33 @@ var Module = {  // eslint-disable-line no-var
   });
   canvas.addEventListener('webglcontextrestored', () => console.info('The drawing context is back; the game goes on.'));
 })();
+
+// --- the sound: the game's audio context woken by the player's gestures --------------------
+// A browser lets an audio context run only from an event that grants the page
+// user activation: on a tap, touchend (and a finger's pointerup), never
+// touchstart; a click; a key. emscripten's OpenAL resumes its context once,
+// on touchstart among others, which Safari refuses; and iOS moves a running
+// context to 'interrupted' or 'suspended' when the phone is locked or a call
+// comes in. So the page wakes the game's contexts itself, on each of those
+// events for the whole visit. It starts no sound of its own: the game's first
+// sound still waits for the first gesture.
+function gameAudioContexts() {
+  if (typeof AL === 'undefined' || !AL.contexts) return [];  // emscripten's OpenAL, once fetch.js has run
+  return Object.values(AL.contexts).map((context) => context && context.audioCtx).filter(Boolean);
+}
+
+function keepSoundAwake() {
+  const wake = () => {
+    for (const context of gameAudioContexts()) {
+      if (context.state === 'suspended' || context.state === 'interrupted') context.resume().catch(() => {});
+    }
+  };
+  const canvas = document.getElementById('canvas');
+  for (const type of ['touchend', 'pointerup']) canvas.addEventListener(type, wake);
+  for (const type of ['click', 'keydown']) window.addEventListener(type, wake, true);
+}
+
+keepSoundAwake();
 
 // --- start-up: the game's images drawn by a worker while the game downloads, then the game --
 // The worker (images.js and images.wasm, web/platform/image_worker.cpp) starts

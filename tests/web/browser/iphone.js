@@ -1,0 +1,91 @@
+// The page on iOS's terms, in Chromium's phone emulation (landscape 844 x 390,
+// touch, mobile):
+// - the first tap on the game starts the sound from an event that lets audio
+//   run on Safari (touchend or pointerup, never touchstart alone), and the
+//   throw's whoosh starts. Chromium lets a resume asked for at touchstart run
+//   at the same tap's touchend, and counts page.evaluate as a gesture, so the
+//   check records which event each resume() came from, and reads only the
+//   console from the page's load to the end: nothing but the tap is a gesture.
+//
+//   node iphone.js SITE_DIR WORK_DIR
+'use strict';
+
+const fs = require('fs');
+const path = require('path');
+const lib = require('../../../harness/browser.js');
+const { expect, runChecks } = lib;
+
+const [siteDir, workDir] = process.argv.slice(2);
+const PHONE = { width: 844, height: 390, deviceScaleFactor: 1, isMobile: true, hasTouch: true, isLandscape: true };
+const cleanUp = [];
+
+async function phoneBrowser(name, extraArgs = []) {
+  const browser = await lib.launch(fs.mkdtempSync(path.join(workDir, `profile-${name}-`)), extraArgs);
+  cleanUp.push(() => browser.close());
+  const { url } = await lib.serve(siteDir).then((served) => {
+    cleanUp.push(() => served.server.close());
+    return served;
+  });
+  const page = await browser.newPage();
+  await page.setViewport(PHONE);
+  page.lines = [];
+  page.on('console', (message) => page.lines.push(message.text()));
+  page.on('pageerror', (error) => page.lines.push(`page error: ${error.message}`));
+  return { page, url };
+}
+
+const seen = (page, pattern) => page.lines.filter((line) => pattern.test(line));
+
+runChecks([
+  ['iphone: the first tap on the game starts the sound from touchend or pointerup, with the whoosh', async () => {
+    const { page, url } = await phoneBrowser('tap', ['--autoplay-policy=document-user-activation-required']);
+    // Before the page's scripts: every resume() said with the event it ran in,
+    // the contexts' states, the sources started, and at the 30th animation
+    // frame where the canvas is (asking the page would count as a gesture).
+    await page.evaluateOnNewDocument(() => {
+      const resume = AudioContext.prototype.resume;
+      AudioContext.prototype.resume = function (...args) {
+        console.log(`check: resume in ${window.event ? window.event.type : 'no event'} (${this.state})`);
+        if (!this.watched) {
+          this.watched = true;
+          this.addEventListener('statechange', () => console.log(`check: audio ${this.state}`));
+        }
+        return resume.apply(this, args);
+      };
+      const start = AudioBufferSourceNode.prototype.start;
+      AudioBufferSourceNode.prototype.start = function (...args) {
+        console.log('check: source started');
+        return start.apply(this, args);
+      };
+      const frame = window.requestAnimationFrame.bind(window);
+      let frames = 0;
+      window.requestAnimationFrame = (callback) => frame((time) => {
+        if (++frames === 30) {
+          const { x, y, width, height } = document.getElementById('canvas').getBoundingClientRect();
+          console.log(`check: 30 frames ${JSON.stringify({ x, y, width, height })}`);
+        }
+        callback(time);
+      });
+    });
+    await page.goto(url);
+    await lib.waitFor('the twelve load lines and 30 frames', () => lib.loadLines(page).length === 12
+      && seen(page, /^check: 30 frames/).length === 1, 180);
+    expect('sources started before the tap', seen(page, /source started/).length, seen(page, /source started/).length === 0);
+    const box = JSON.parse(seen(page, /^check: 30 frames/)[0].replace(/^check: 30 frames /, ''));
+    const at = lib.atCanvas(box, 300, 250);
+    await page.touchscreen.tap(at.x, at.y);
+    await lib.waitFor('the audio running', () => seen(page, /^check: audio running/).length > 0, 30)
+      .catch(() => {});
+    const resumes = seen(page, /^check: resume in/).map((line) => line.slice(17)).join(', ') || 'none';
+    expect('resume() asked for in touchend or pointerup, while not running', resumes,
+      /\b(touchend|pointerup) \((suspended|interrupted)\)/.test(resumes));
+    expect('the audio running after the tap', seen(page, /^check: audio/).join(', ') || 'no change',
+      seen(page, /^check: audio running/).length > 0);
+    await lib.waitFor('the throw\'s whoosh', () => seen(page, /source started/).length >= 1, 60);
+  }],
+], {
+  setUp: async () => fs.mkdirSync(workDir, { recursive: true }),
+  tearDown: async () => {
+    for (const step of cleanUp.reverse()) await step();
+  },
+});

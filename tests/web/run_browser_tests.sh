@@ -12,7 +12,7 @@
 # (node:test), takes the desktop's rest scene at a fixed second
 # (harness/desktop_reference.sh; DESKTOP_BUILD_DIR/harness holds its probes), runs
 # tests/web/browser/run_tests.js against WEB_BUILD_DIR/site, then phone.js,
-# iphone.js (the first tap's sound), offline.js, missing.js, density.js (the buffer at ratio 2, a lost context,
+# iphone.js (the first tap's sound, the notch), offline.js, missing.js, density.js (the buffer at ratio 2, a lost context,
 # a broken shader), sound_check.js and audit.js (with the desktop's images in
 # DESKTOP_BUILD_DIR/run), firefox.js on a private Xvfb
 # (headless Firefox has no WebGL here), and shader_lighting.js against the

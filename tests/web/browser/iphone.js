@@ -6,6 +6,8 @@
 //   at the same tap's touchend, and counts page.evaluate as a gesture, so the
 //   check records which event each resume() came from, and reads only the
 //   console from the page's load to the end: nothing but the tap is a gesture.
+// - with an iPhone's safe-area insets (the notch and the home bar) emulated,
+//   no key and no canvas pixel lies inside them, in the page and full screen.
 //
 //   node iphone.js SITE_DIR WORK_DIR
 'use strict';
@@ -13,10 +15,12 @@
 const fs = require('fs');
 const path = require('path');
 const lib = require('../../../harness/browser.js');
-const { expect, runChecks } = lib;
+const { expect, runChecks, waitForGame } = lib;
 
 const [siteDir, workDir] = process.argv.slice(2);
 const PHONE = { width: 844, height: 390, deviceScaleFactor: 1, isMobile: true, hasTouch: true, isLandscape: true };
+// An iPhone 14's insets held sideways, notch on the left.
+const INSETS = { top: 0, left: 47, right: 47, bottom: 21 };
 const cleanUp = [];
 
 async function phoneBrowser(name, extraArgs = []) {
@@ -82,6 +86,39 @@ runChecks([
     expect('the audio running after the tap', seen(page, /^check: audio/).join(', ') || 'no change',
       seen(page, /^check: audio running/).length > 0);
     await lib.waitFor('the throw\'s whoosh', () => seen(page, /source started/).length >= 1, 60);
+  }],
+
+  ['iphone: with the notch\'s insets, no key and no canvas pixel inside them, in the page and full screen', async () => {
+    const { page, url } = await phoneBrowser('notch');
+    const cdp = await page.target().createCDPSession();
+    await cdp.send('Emulation.setSafeAreaInsetsOverride', { insets: INSETS });
+    await page.goto(url);
+    await waitForGame(page, 10);
+    const safe = { left: INSETS.left, top: INSETS.top, right: PHONE.width - INSETS.right, bottom: PHONE.height - INSETS.bottom };
+    const measure = () => page.evaluate(() => [document.getElementById('canvas'), ...document.querySelectorAll('#keys button')]
+      .filter((element) => getComputedStyle(element).display !== 'none')
+      .map((element) => {
+        const r = element.getBoundingClientRect();
+        return { name: element.id || element.dataset.key, x: r.x, y: r.y, right: r.right, bottom: r.bottom, width: r.width, height: r.height };
+      }));
+    for (const view of ['page', 'full screen']) {
+      if (view === 'full screen') {
+        await page.tap('#fullscreen');
+        await lib.waitFor('full screen', () => page.evaluate(() => document.fullscreenElement !== null), 30);
+        await new Promise((resolve) => setTimeout(resolve, 500));  // the layout settles
+      }
+      const boxes = await measure();
+      const outside = boxes.filter((b) => b.x < safe.left - 0.5 || b.y < safe.top - 0.5 || b.right > safe.right + 0.5
+        || b.bottom > safe.bottom + 0.5);
+      const describe = (b) => `${b.name} ${Math.round(b.x)},${Math.round(b.y)}-${Math.round(b.right)},${Math.round(b.bottom)}`;
+      expect(`${view}: every key and the canvas inside ${safe.left},${safe.top}-${safe.right},${safe.bottom}`,
+        outside.map(describe).join(', ') || boxes.map(describe).join(', '), outside.length === 0);
+      const canvas = boxes.find((b) => b.name === 'canvas');
+      const keys = boxes.filter((b) => b.name !== 'canvas');
+      expect(`${view}: the canvas 2:1, the keys 44 px or more`, `${canvas.width.toFixed(1)}x${canvas.height.toFixed(1)}`,
+        Math.abs(canvas.width - 2 * canvas.height) <= 2 && keys.every((b) => b.width >= 44 && b.height >= 44));
+      await page.screenshot({ path: path.join(workDir, `notch-${view.replace(' ', '-')}.png`) });
+    }
   }],
 ], {
   setUp: async () => fs.mkdirSync(workDir, { recursive: true }),

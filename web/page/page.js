@@ -1,8 +1,9 @@
 // The page around the game: the runtime's hooks (Module), the game's start
 // once the image worker has drawn its images, the on-screen keys on touch screens,
 // full screen, clear words when WebGL or a download is missing or the shader is
-// broken, a lost drawing context kept restorable, the game's sound woken by
-// every gesture, and the offline worker (sw.js). Loaded before the game's fetch.js.
+// broken, a lost drawing context kept restorable (and said on the page when
+// it stays lost), the game's sound woken by every gesture, and the offline
+// worker (sw.js). Loaded before the game's fetch.js.
 'use strict';
 
 // Shows a problem on the page in place of the loading line.
@@ -94,9 +95,20 @@ var Module = {  // eslint-disable-line no-var
       + `(${log.trim()}). Update the browser or the graphics driver, or try another browser.`);
   },
   onAbort(what) {
-    if (failedDownloads.length === 0) showProblem(`The game stopped: ${what}. Reload the page to try again.`);
+    if (failedDownloads.length === 0 && document.getElementById('problem').hidden) showProblem(`The game stopped: ${what}. Reload the page to try again.`);
   },
 };
+
+// --- what an older browser lacks: said in words ------------------------------------------
+// A browser without what the game needs is told so, and what to do; what is
+// only nice to have (WebGL in the image worker, full screen) is skipped
+// quietly where it is used.
+function cannotRun(what) {
+  showProblem(`This browser cannot run the game: ${what}. Update the browser (Safari 15 or later on an `
+    + 'iPhone or iPad), or try another browser.');
+}
+
+if (typeof WebAssembly !== 'object') cannotRun('it has no WebAssembly');
 
 // --- a lost drawing context (phones drop it when memory runs short): kept ----------------
 // restorable; the game pauses until it is back and then goes on where it was.
@@ -108,6 +120,31 @@ var Module = {  // eslint-disable-line no-var
   });
   canvas.addEventListener('webglcontextrestored', () => console.info('The drawing context is back; the game goes on.'));
 })();
+
+// --- a lost drawing context that does not come back: said on the page ------------------
+// A context still lost after `seconds` leaves the game frozen; the page says
+// so, with the advice to reload, and takes it back if the context returns.
+function sayLostContext(seconds) {
+  const canvas = document.getElementById('canvas');
+  let timer = 0;
+  let said = false;
+  canvas.addEventListener('webglcontextlost', () => {
+    clearTimeout(timer);
+    timer = setTimeout(() => {
+      if (!document.getElementById('problem').hidden) return;  // something said first stays
+      said = true;
+      showProblem('The game has stopped drawing: the browser took its drawing context away and has not '
+        + 'given it back. Reload the page to play again.');
+    }, seconds * 1000);
+  });
+  canvas.addEventListener('webglcontextrestored', () => {
+    clearTimeout(timer);
+    if (said) document.getElementById('problem').hidden = true;
+    said = false;
+  });
+}
+
+sayLostContext(5);
 
 // --- the sound: the game's audio context woken by the player's gestures --------------------
 // A browser lets an audio context run only from an event that grants the page
@@ -144,7 +181,7 @@ keepSoundAwake();
 // then { done }. A worker that cannot run says why on the page.
 const drawnImages = new Promise((resolve) => {
   const cannotDraw = (why) => {
-    if (failedDownloads.length === 0) {
+    if (failedDownloads.length === 0 && document.getElementById('problem').hidden) {
       showProblem(`The game cannot start: its images could not be drawn (${why}). Reload the page to try again.`);
     }
   };
@@ -158,6 +195,7 @@ const drawnImages = new Promise((resolve) => {
   const images = [];
   worker.addEventListener('message', ({ data }) => {
     if (data.missing) downloadFailed(data.missing, data.why);
+    else if (data.unsupported) cannotRun(data.unsupported);
     else if (data.failed) cannotDraw(data.failed);
     else if (data.done) {
       worker.terminate();

@@ -8,6 +8,8 @@
 //   console from the page's load to the end: nothing but the tap is a gesture.
 // - with an iPhone's safe-area insets (the notch and the home bar) emulated,
 //   no key and no canvas pixel lies inside them, in the page and full screen.
+// - a drawing context lost and not back within a few seconds (iOS 17.0 lost
+//   them again and again) is said on the page, and the words go when it is back.
 //
 //   node iphone.js SITE_DIR WORK_DIR
 'use strict';
@@ -119,6 +121,26 @@ runChecks([
         Math.abs(canvas.width - 2 * canvas.height) <= 2 && keys.every((b) => b.width >= 44 && b.height >= 44));
       await page.screenshot({ path: path.join(workDir, `notch-${view.replace(' ', '-')}.png`) });
     }
+  }],
+
+  ['iphone: a drawing context that stays lost is said on the page, with the advice to reload', async () => {
+    const { page, url } = await phoneBrowser('lost');
+    await page.goto(url);
+    await waitForGame(page, 10);
+    const problem = () => page.evaluate(() => !document.getElementById('problem').hidden
+      && document.getElementById('problem').textContent);
+    const lose = (how) => page.evaluate((call) => {
+      window.loser = window.loser || document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
+      window.loser[call]();
+    }, how);
+    await lose('loseContext');
+    const lostAt = Date.now();
+    const said = await lib.waitFor('the problem line', problem, 30);
+    const after = (Date.now() - lostAt) / 1000;
+    expect('said after a few seconds, with the advice to reload', `${after.toFixed(1)} s: ${said}`,
+      after >= 4 && /Reload the page/.test(said));
+    await lose('restoreContext');
+    await lib.waitFor('the problem line gone once the context is back', async () => !(await problem()), 30);
   }],
 ], {
   setUp: async () => fs.mkdirSync(workDir, { recursive: true }),

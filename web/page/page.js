@@ -65,8 +65,14 @@ function downloadFailed(url, why) {
 })();
 
 // --- the runtime's hooks -------------------------------------------------------------------
+// What the game printed, kept where a check can read it in a browser whose
+// driver has no console log (WebKit's).
+const gameLines = [];
 var Module = {  // eslint-disable-line no-var
-  print(text) { console.log(text); },
+  print(text) {
+    gameLines.push(text);
+    console.log(text);
+  },
   printErr(text) { console.error(text); },
   setStatus(text) {
     if (document.getElementById('problem').hidden) document.getElementById('status').textContent = text;

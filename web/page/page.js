@@ -101,7 +101,8 @@ var Module = {  // eslint-disable-line no-var
       + `(${log.trim()}). Update the browser or the graphics driver, or try another browser.`);
   },
   onAbort(what) {
-    if (failedDownloads.length === 0 && document.getElementById('problem').hidden) showProblem(`The game stopped: ${what}. Reload the page to try again.`);
+    if (failedDownloads.length > 0 || !document.getElementById('problem').hidden) return;  // said already
+    showProblem(`The game stopped: ${what}. Reload the page to try again.`);
   },
 };
 

@@ -60,6 +60,9 @@ WEB_TEST_PACKAGES=(
     chromium         # the headless browser the browser tests drive
     imagemagick      # turns that desktop screenshot into a picture the browser tests read
     firefox-esr      # the second browser engine the page is tested in (under Xvfb: headless it has no WebGL)
+    webkit2gtk-driver # WebKitWebDriver, which drives WebKitGTK's MiniBrowser (Safari's engine, as on every
+                      # iPhone and iPad) in the browser tests, under Xvfb; it brings libwebkit2gtk-4.1-0,
+                      # which holds the MiniBrowser
 )
 
 install_packages() {

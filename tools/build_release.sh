@@ -34,12 +34,13 @@ echo "== The browser site"
 emcmake cmake -S "$src/web" -B "$out/web" -G Ninja >/dev/null
 NODE_PATH=/usr/share/nodejs cmake --build "$out/web"
 
-# The zip: one folder, files in a fixed order with fixed modes and dates, no
-# owners or extra timestamps, DOS times in UTC.
+# The zip: the site's files at its root, index.html among them (what a host
+# that takes a zip of a browser game looks for), in a fixed order with fixed
+# modes and dates, no owners or extra timestamps, DOS times in UTC.
 name=fetch-web-$version
 cp -R "$out/web/site" "$out/$name"
 find "$out/$name" -type d -exec chmod 0755 {} +
 find "$out/$name" -type f -exec chmod 0644 {} +
 find "$out/$name" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-(cd "$out" && find "$name" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q -@ "$name.zip")
+(cd "$out/$name" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | TZ=UTC zip -X -D -q -@ "../$name.zip")
 echo "== Built $deb and $out/$name.zip"

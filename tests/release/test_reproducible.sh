@@ -73,19 +73,24 @@ if [ "$differ" -ne 0 ]; then
 fi
 
 # The page's footer says the package's version.
-grep -qF "<footer><p>Fetch $version " "$A/web/site/fetch.html" ||
-    fail "the page's footer does not say Fetch $version: $(grep -F '<footer>' "$A/web/site/fetch.html")"
+grep -qF "<footer><p>Fetch $version " "$A/web/site/index.html" ||
+    fail "the page's footer does not say Fetch $version: $(grep -F '<footer>' "$A/web/site/index.html")"
 echo "ok: the page's footer says Fetch $version"
+# The entry page at the zip's root, where hosts look for it, and fetch.html beside it for old links.
+for file in index.html fetch.html; do
+    unzip -p "$A/$zip" "$file" | cmp -s - "$A/web/site/index.html" || fail "the zip's root has no $file that is the page"
+done
+echo "ok: the zip's root holds index.html (and fetch.html)"
 # The zip carries the compressed copies a static host sends in the files' place.
-for copy in fetch-web-$version/fetch.wasm.br fetch-web-$version/fetch.wasm.gz; do
+for copy in fetch.wasm.br fetch.wasm.gz; do
     unzip -l "$A/$zip" "$copy" >/dev/null || fail "the zip has no $copy"
 done
-unzip -p "$A/$zip" "fetch-web-$version/fetch.wasm.gz" | gunzip | cmp -s - "$A/web/site/fetch.wasm" ||
+unzip -p "$A/$zip" "fetch.wasm.gz" | gunzip | cmp -s - "$A/web/site/fetch.wasm" ||
     fail "fetch.wasm.gz in the zip is not fetch.wasm compressed"
 echo "ok: the zip carries the gzip and Brotli copies"
 # And the image worker, without which the page cannot start the game.
 for file in images.js images.wasm images.wasm.br; do
-    unzip -l "$A/$zip" "fetch-web-$version/$file" >/dev/null || fail "the zip has no $file"
+    unzip -l "$A/$zip" "$file" >/dev/null || fail "the zip has no $file"
 done
 echo "ok: the zip carries the image worker"
 echo "PASS: two builds of one commit, in two folders a day apart, are identical"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The browser build's end-to-end tests in headless Chromium, beside a desktop
-# run for the picture comparison; then the page on a phone, offline, with
-# something missing, and in Firefox; the page's audit (the images it draws
+# run for the picture comparison; then the page on a phone (and on iOS's
+# terms), offline, with something missing, in Firefox and in WebKit; the page's audit (the images it draws
 # against the desktop's, axe-core, Lighthouse); and the page server's own tests.
 #
 #   bash tests/web/run_browser_tests.sh WEB_BUILD_DIR DESKTOP_BUILD_DIR
@@ -11,10 +11,12 @@
 # (node:test), takes the desktop's rest scene at a fixed second
 # (harness/desktop_reference.sh; DESKTOP_BUILD_DIR/harness holds its probes), runs
 # tests/web/browser/run_tests.js against WEB_BUILD_DIR/site, then phone.js,
-# offline.js, missing.js, density.js (the buffer at ratio 2, a lost context,
-# a broken shader), sound_check.js and audit.js (with the desktop's images in
-# DESKTOP_BUILD_DIR/run), firefox.js on a private Xvfb
-# (headless Firefox has no WebGL here), and shader_lighting.js against the
+# iphone.js (the first tap's sound, the notch), offline.js, missing.js,
+# density.js (the buffer at ratio 2, a lost context, a broken shader),
+# sound_check.js and audit.js (with the desktop's images in
+# DESKTOP_BUILD_DIR/run), firefox.js and webkit.js (WebKitGTK's MiniBrowser
+# over WebDriver) each on a private Xvfb (headless Firefox has no WebGL
+# here), and shader_lighting.js against the
 # check page it builds. Every part runs; the script fails if any did.
 # FETCH_WEB_CHECKS=WORD runs only the checks whose names hold WORD.
 set -euo pipefail
@@ -44,13 +46,14 @@ bash "$HARNESS/desktop_reference.sh" "$DESKTOP/run/fetch" "$DESKTOP/run" "$WORK/
     "$DESKTOP/harness" "$STAMP" "$WORK/desktop-rest.ppm"
 export NODE_PATH=$WEB/node/node_modules
 part "the page in Chromium" node "$HERE/browser/run_tests.js" "$WEB/site" "$WORK" "$WORK/desktop-rest.ppm" "$STAMP"
-for script in phone offline missing; do
+for script in phone iphone offline missing; do
     part "the page: $script" node "$HERE/browser/$script.js" "$WEB/site" "$WORK/$script"
 done
 part "the page: density" node "$HERE/browser/density.js" "$WEB/site" "$WORK/density"
 part "the page's sound" node "$HERE/browser/sound_check.js" "$WEB/site" "$WORK"
 part "the page's audit" node "$HERE/browser/audit.js" "$WEB/site" "$DESKTOP/run" "$WORK/audit"
 part "the page in Firefox" bash "$HARNESS/with_xvfb.sh" node "$HERE/browser/firefox.js" "$WEB/site" "$WORK/firefox"
+part "the page in WebKit" bash "$HARNESS/with_xvfb.sh" node "$HERE/browser/webkit.js" "$WEB/site" "$WORK/webkit"
 NODE_PATH=/usr/share/nodejs cmake --build "$WEB" --target shader_lighting
 part "the shader's lighting" node "$HERE/browser/shader_lighting.js" "$WEB/checks" "$WORK/shader-lighting"
 # The same check page way: the shapes drawn by size on screen against the shapes as asked for.

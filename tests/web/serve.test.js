@@ -55,6 +55,7 @@ before(async () => {
   site = path.join(root, 'site');
   fs.mkdirSync(site);
   fs.writeFileSync(path.join(site, 'fetch.html'), '<p>the page</p>');
+  fs.writeFileSync(path.join(site, 'index.html'), '<p>the entry page</p>');
   fs.writeFileSync(path.join(site, 'sw.js'), '// the worker');
   fs.writeFileSync(path.join(site, 'sw.js.br'), 'brotli copy');
   fs.writeFileSync(path.join(site, 'sw.js.gz'), 'gzip');
@@ -130,6 +131,14 @@ test('server: files are served with their types, and the page and the worker are
   assert.equal(head.body, '');
 });
 
+test('server: the site\'s bare address answers with its entry page, index.html', async () => {
+  for (const target of ['/', '/?from=home', '/index.html']) {
+    const reply = await get(target);
+    assert.equal(reply.status, 200, target);
+    assert.equal(reply.body, '<p>the entry page</p>', target);
+  }
+});
+
 test('server: a compressed copy goes to a browser that accepts it, with its encoding', async () => {
   const cases = [  // file, Accept-Encoding, what is sent, its encoding
     ['/sw.js', 'gzip, deflate, br', 'brotli copy', 'br'],
@@ -170,10 +179,10 @@ test('server: --lan prints the network address and the plain-http warning once',
       });
       child.on('exit', (code) => reject(new Error(`the server ended with ${code}: ${printed}`)));
     });
-    const local = printed.match(/http:\/\/127\.0\.0\.1:(\d+)\/fetch\.html/);
+    const local = printed.match(/http:\/\/127\.0\.0\.1:(\d+)\/index\.html/);
     assert.ok(local, printed);
     const addresses = networkAddresses();
-    const shown = [...printed.matchAll(/On this network: http:\/\/([\d.]+):(\d+)\/fetch\.html/g)];
+    const shown = [...printed.matchAll(/On this network: http:\/\/([\d.]+):(\d+)\/index\.html/g)];
     // Read, never contacted: tests send nothing to any address but 127.0.0.1.
     assert.deepEqual(shown.map((m) => m[1]), addresses);
     for (const m of shown) assert.equal(m[2], local[1]);
@@ -186,7 +195,7 @@ test('server: --lan prints the network address and the plain-http warning once',
         response.on('end', () => resolve(body));
       }).on('error', reject);
     });
-    assert.equal(page, '<p>the page</p>');
+    assert.equal(page, '<p>the entry page</p>');
   } finally {
     child.kill();
   }

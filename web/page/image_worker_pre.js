@@ -9,7 +9,20 @@
 // take hundreds of milliseconds (with software WebGL 300 to 500 ms here); made
 // here, while images.wasm downloads, that wait is off the page's main thread,
 // where the game's own context then takes a few milliseconds.
+//
+// An older Safari is met where it stands: a worker without WebAssembly is told
+// to the page ({ unsupported }), which says it in words; one without
+// WebAssembly.instantiateStreaming (workers before Safari 15) downloads
+// images.wasm whole and compiles it from there.
 'use strict';
+
+if (typeof WebAssembly !== 'object') {
+  postMessage({ unsupported: 'it cannot run WebAssembly in a worker' });
+} else if (!WebAssembly.instantiateStreaming) {
+  WebAssembly.instantiateStreaming = (source, imports) => Promise.resolve(source)
+    .then((response) => response.arrayBuffer())
+    .then((bytes) => WebAssembly.instantiate(bytes, imports));
+}
 
 (() => {
   const realFetch = self.fetch.bind(self);

@@ -1,8 +1,9 @@
 // The page around the game: the runtime's hooks (Module), the game's start
 // once the image worker has drawn its images, the on-screen keys on touch screens,
 // full screen, clear words when WebGL or a download is missing or the shader is
-// broken, a lost drawing context kept restorable, and the offline worker
-// (sw.js). Loaded before the game's fetch.js.
+// broken, a lost drawing context kept restorable (and said on the page when
+// it stays lost), the game's sound woken by every gesture, and the offline
+// worker (sw.js). Loaded before the game's fetch.js.
 'use strict';
 
 // Shows a problem on the page in place of the loading line.
@@ -64,8 +65,14 @@ function downloadFailed(url, why) {
 })();
 
 // --- the runtime's hooks -------------------------------------------------------------------
+// What the game printed, kept where a check can read it in a browser whose
+// driver has no console log (WebKit's).
+const gameLines = [];
 var Module = {  // eslint-disable-line no-var
-  print(text) { console.log(text); },
+  print(text) {
+    gameLines.push(text);
+    console.log(text);
+  },
   printErr(text) { console.error(text); },
   setStatus(text) {
     if (document.getElementById('problem').hidden) document.getElementById('status').textContent = text;
@@ -94,9 +101,21 @@ var Module = {  // eslint-disable-line no-var
       + `(${log.trim()}). Update the browser or the graphics driver, or try another browser.`);
   },
   onAbort(what) {
-    if (failedDownloads.length === 0) showProblem(`The game stopped: ${what}. Reload the page to try again.`);
+    if (failedDownloads.length > 0 || !document.getElementById('problem').hidden) return;  // said already
+    showProblem(`The game stopped: ${what}. Reload the page to try again.`);
   },
 };
+
+// --- what an older browser lacks: said in words ------------------------------------------
+// A browser without what the game needs is told so, and what to do; what is
+// only nice to have (WebGL in the image worker, full screen) is skipped
+// quietly where it is used.
+function cannotRun(what) {
+  showProblem(`This browser cannot run the game: ${what}. Update the browser (Safari 15 or later on an `
+    + 'iPhone or iPad), or try another browser.');
+}
+
+if (typeof WebAssembly !== 'object') cannotRun('it has no WebAssembly');
 
 // --- a lost drawing context (phones drop it when memory runs short): kept ----------------
 // restorable; the game pauses until it is back and then goes on where it was.
@@ -109,6 +128,58 @@ var Module = {  // eslint-disable-line no-var
   canvas.addEventListener('webglcontextrestored', () => console.info('The drawing context is back; the game goes on.'));
 })();
 
+// --- a lost drawing context that does not come back: said on the page ------------------
+// A context still lost after `seconds` leaves the game frozen; the page says
+// so, with the advice to reload, and takes it back if the context returns.
+function sayLostContext(seconds) {
+  const canvas = document.getElementById('canvas');
+  let timer = 0;
+  let said = false;
+  canvas.addEventListener('webglcontextlost', () => {
+    clearTimeout(timer);
+    timer = setTimeout(() => {
+      if (!document.getElementById('problem').hidden) return;  // something said first stays
+      said = true;
+      showProblem('The game has stopped drawing: the browser took its drawing context away and has not '
+        + 'given it back. Reload the page to play again.');
+    }, seconds * 1000);
+  });
+  canvas.addEventListener('webglcontextrestored', () => {
+    clearTimeout(timer);
+    if (said) document.getElementById('problem').hidden = true;
+    said = false;
+  });
+}
+
+sayLostContext(5);
+
+// --- the sound: the game's audio context woken by the player's gestures --------------------
+// A browser lets an audio context run only from an event that grants the page
+// user activation: on a tap, touchend (and a finger's pointerup), never
+// touchstart; a click; a key. emscripten's OpenAL resumes its context once,
+// on touchstart among others, which Safari refuses; and iOS moves a running
+// context to 'interrupted' or 'suspended' when the phone is locked or a call
+// comes in. So the page wakes the game's contexts itself, on each of those
+// events for the whole visit. It starts no sound of its own: the game's first
+// sound still waits for the first gesture.
+function gameAudioContexts() {
+  if (typeof AL === 'undefined' || !AL.contexts) return [];  // emscripten's OpenAL, once fetch.js has run
+  return Object.values(AL.contexts).map((context) => context && context.audioCtx).filter(Boolean);
+}
+
+function keepSoundAwake() {
+  const wake = () => {
+    for (const context of gameAudioContexts()) {
+      if (context.state === 'suspended' || context.state === 'interrupted') context.resume().catch(() => {});
+    }
+  };
+  const canvas = document.getElementById('canvas');
+  for (const type of ['touchend', 'pointerup']) canvas.addEventListener(type, wake);
+  for (const type of ['click', 'keydown']) window.addEventListener(type, wake, true);
+}
+
+keepSoundAwake();
+
 // --- start-up: the game's images drawn by a worker while the game downloads, then the game --
 // The worker (images.js and images.wasm, web/platform/image_worker.cpp) starts
 // at once, beside fetch.wasm's download and compile, and draws the twelve
@@ -117,7 +188,7 @@ var Module = {  // eslint-disable-line no-var
 // then { done }. A worker that cannot run says why on the page.
 const drawnImages = new Promise((resolve) => {
   const cannotDraw = (why) => {
-    if (failedDownloads.length === 0) {
+    if (failedDownloads.length === 0 && document.getElementById('problem').hidden) {
       showProblem(`The game cannot start: its images could not be drawn (${why}). Reload the page to try again.`);
     }
   };
@@ -131,6 +202,7 @@ const drawnImages = new Promise((resolve) => {
   const images = [];
   worker.addEventListener('message', ({ data }) => {
     if (data.missing) downloadFailed(data.missing, data.why);
+    else if (data.unsupported) cannotRun(data.unsupported);
     else if (data.failed) cannotDraw(data.failed);
     else if (data.done) {
       worker.terminate();

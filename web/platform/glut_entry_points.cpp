@@ -13,6 +13,7 @@
 // (Module.onNoWebGL) and the game does not start; so too with a broken shader
 // (Module.onBrokenShader). While the context is lost the frames pause; on its
 // restore the layer makes its GL objects anew and the game goes on.
+#include "touch.h"
 #include "webgl_layer.h"
 
 #include <GL/glut.h>
@@ -43,7 +44,7 @@ struct Window {
     bool ended = false;
     int pointerX = 0;
     int pointerY = 0;
-    long touchId = -1;  // the finger that is the pointer, or -1
+    web::PointerFinger finger;  // the finger that is the pointer (touch.h)
     void (*display)() = nullptr;
     void (*reshape)(int, int) = nullptr;
     void (*mouse)(int, int, int, int) = nullptr;
@@ -148,43 +149,33 @@ EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*)
     return EM_FALSE;
 }
 
-// The finger that is the pointer, among the event's changed touches, or null.
-const EmscriptenTouchPoint* changedPointerTouch(const EmscriptenTouchEvent* e)
-{
-    for (int i = 0; i < e->numTouches; ++i) {
-        if (e->touches[i].isChanged && e->touches[i].identifier == window.touchId) {
-            return &e->touches[i];
-        }
-    }
-    return nullptr;
-}
-
 // A finger down is the left button pressed there, and the pointer while it
 // rests or moves; lifting it releases the button and puts the pointer back in
-// the middle, so a walking dog stops. Other fingers are ignored. Handled
-// touches are kept from the page: no scrolling, zooming or emulated click.
+// the middle, so a walking dog stops. Other fingers are ignored (touch.cpp
+// says which finger is the pointer). Handled touches are kept from the page:
+// no scrolling, zooming or emulated click.
 EM_BOOL onTouch(int type, const EmscriptenTouchEvent* e, void*)
 {
-    if (type == EMSCRIPTEN_EVENT_TOUCHSTART && window.touchId < 0) {
-        for (int i = 0; i < e->numTouches; ++i) {
-            if (e->touches[i].isChanged) {
-                window.touchId = e->touches[i].identifier;
-                break;
-            }
-        }
+    web::TouchPoint touches[32];
+    const int count = e->numTouches < 32 ? e->numTouches : 32;
+    for (int i = 0; i < count; ++i) {
+        touches[i] = {static_cast<std::int32_t>(e->touches[i].identifier), e->touches[i].isChanged != 0,
+                      e->touches[i].targetX, e->touches[i].targetY};
     }
-    const EmscriptenTouchPoint* touch = changedPointerTouch(e);
-    if (touch == nullptr) {
+    const web::TouchPhase phase = type == EMSCRIPTEN_EVENT_TOUCHSTART  ? web::TouchPhase::Start
+                                  : type == EMSCRIPTEN_EVENT_TOUCHMOVE ? web::TouchPhase::Move
+                                                                       : web::TouchPhase::End;
+    const web::FingerStep step = web::followFinger(window.finger, phase, touches, count);
+    if (step.action == web::FingerAction::Ignore) {
         return EM_TRUE;
     }
-    setPointer(touch->targetX, touch->targetY);
-    if (type == EMSCRIPTEN_EVENT_TOUCHSTART) {
+    setPointer(step.x, step.y);
+    if (step.action == web::FingerAction::Press) {
         movePointer();
         pressLeft(GLUT_DOWN);
-    } else if (type == EMSCRIPTEN_EVENT_TOUCHMOVE) {
+    } else if (step.action == web::FingerAction::Move) {
         movePointer();
     } else {
-        window.touchId = -1;
         pressLeft(GLUT_UP);
         window.pointerX = window.width / 2;
         window.pointerY = window.height / 2;

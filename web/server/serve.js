@@ -36,7 +36,7 @@ function resolveFile(folder, urlPath) {
     return 400;
   }
   if (name.includes('\0')) return 400;
-  const wanted = path.join(folder, name === '/' ? 'fetch.html' : name);
+  const wanted = path.join(folder, name === '/' ? 'index.html' : name);  // the site's entry page
   let real;
   try {
     real = fs.realpathSync(wanted);  // follows symbolic links, so a link out is seen as out
@@ -114,7 +114,7 @@ function serve(siteFolder, port = 0, host = '127.0.0.1') {
   return new Promise((resolve, reject) => {
     server.once('error', reject);
     server.listen(port, host, () => {
-      resolve({ server, url: `http://127.0.0.1:${server.address().port}/fetch.html` });
+      resolve({ server, url: `http://127.0.0.1:${server.address().port}/index.html` });
     });
   });
 }
@@ -144,7 +144,7 @@ if (require.main === module) {
     if (addresses.length === 0) {
       console.log('This machine has no network address: a phone cannot reach it.');
     }
-    for (const address of addresses) console.log(`On this network: http://${address}:${bound}/fetch.html`);
+    for (const address of addresses) console.log(`On this network: http://${address}:${bound}/index.html`);
     console.log('Over plain http a phone plays but gets no offline play and cannot install the app: '
       + 'browsers allow those only over https or on localhost.');
   }, (error) => {

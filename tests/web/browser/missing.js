@@ -83,32 +83,23 @@ runChecks([
       const browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-start-')));
       cleanUp.push(() => browser.close());
       const page = await lib.openGame(browser, 'about:blank');
-      // The page's Module, once the runtime is ready, has that step throw.
-      await page.evaluateOnNewDocument((broken, message) => {
+      await page.evaluateOnNewDocument((broken, message) => {  // the page's Module, once ready, has that step throw
         let module;
-        Object.defineProperty(window, 'Module', {
-          configurable: true,
-          get: () => module,
-          set: (value) => {
-            if (value === module) return;
-            module = value;
-            const ready = value.onRuntimeInitialized;
-            value.onRuntimeInitialized = () => {
-              const owner = broken === 'writeFile' ? value.FS : value;
-              owner[broken] = () => { throw new Error(message); };
-              ready();
-            };
-          },
-        });
+        Object.defineProperty(window, 'Module', { configurable: true, get: () => module, set: (value) => {
+          if (value === module) return;
+          module = value;
+          const ready = value.onRuntimeInitialized;
+          value.onRuntimeInitialized = () => {
+            (broken === 'writeFile' ? value.FS : value)[broken] = () => { throw new Error(message); };
+            ready();
+          };
+        } });
       }, step, why);
-      const { url } = await lib.serve(siteDir).then((served) => {
-        cleanUp.push(() => served.server.close());
-        return served;
-      });
-      await page.goto(url);
-      const seen = await problemShown(page);
-      expect('the problem line says the game cannot start, and why', seen.text,
-        /cannot start/.test(seen.text) && seen.text.includes(why));
+      const served = await lib.serve(siteDir);
+      cleanUp.push(() => served.server.close());
+      await page.goto(served.url);
+      const { text } = await problemShown(page);
+      expect('the problem line says the game cannot start, and why', text, /cannot start/.test(text) && text.includes(why));
     }]),
 ], {
   setUp: async () => fs.mkdirSync(workDir, { recursive: true }),

@@ -21,6 +21,8 @@ constexpr float straightTolerance = 0.125f;
 // Never fewer slices than this where the game asks for more: a shape that
 // small is a few pixels across.
 constexpr int fewestSlices = 6;
+// Never fewer stacks than this on a sphere where the game asks for more.
+constexpr int fewestSphereStacks = 2;
 
 float lengthOf(float x, float y, float z) { return std::sqrt(x * x + y * y + z * z); }
 
@@ -85,8 +87,9 @@ TessellationLevel chosenLevel(float outlinePixels, int slices, int stacks, bool 
         return full;
     }
     // A sphere keeps its stacks in proportion: halving only its stacks moves
-    // its texture as much as halving both.
-    level.stacks = straightStacks ? 1 : divisorAtLeast(stacks, (level.slices * stacks + slices - 1) / slices);
+    // its texture as much as halving both. It keeps at least two: one draws it flat.
+    const int sphereStacks = std::max(fewestSphereStacks, (level.slices * stacks + slices - 1) / slices);
+    level.stacks = straightStacks ? 1 : divisorAtLeast(stacks, sphereStacks);
     return level;
 }
 

@@ -137,9 +137,11 @@ float soundTruePeakDb(const std::vector<float>& samples)
     for (const double s : x) {
         peak = std::max(peak, std::fabs(s));
     }
-    // Between two samples both more than 12 dB under the largest, no peak passes it (an overshoot
-    // of four times takes a signal no effect makes): skip them.
-    for (std::size_t i = 1; i + 2 * halfTaps <= x.size(); ++i) {
+    // Every gap between two samples, from the one before the first sample (an abrupt start
+    // overshoots there) to the one after the last. Between two samples both more than 12 dB
+    // under the largest, no peak passes it (an overshoot of four times takes a signal no effect
+    // makes): skip them.
+    for (std::size_t i = 0; i + 2 * halfTaps <= x.size(); ++i) {
         if (std::max(std::fabs(x[i + halfTaps - 1]), std::fabs(x[i + halfTaps])) < 0.25 * peak) {
             continue;
         }

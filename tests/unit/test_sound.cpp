@@ -139,6 +139,20 @@ TEST(SoundEffects, KeepTheirPlannedLoudnessThroughASmallSpeakerAndTheBlastIsTheL
     }
 }
 
+TEST(SoundEffects, AnEffectAndItsReverseHaveTheSameTruePeak)
+{
+    // A rattle that starts abruptly on a full swing at half the rate and fades out: its true
+    // peak is the overshoot before its first sample, which the reverse has after its last.
+    constexpr int length = 4800;
+    std::vector<float> rattle;
+    for (int i = 0; i < length; ++i) {
+        rattle.push_back((i % 2 == 0 ? 0.5f : -0.5f) * static_cast<float>(length - i) / length);
+    }
+    const std::vector<float> reversed(rattle.rbegin(), rattle.rend());
+    EXPECT_GT(soundTruePeakDb(rattle), soundPeakDb(rattle) + 2.0f) << "the overshoot is read";
+    EXPECT_NEAR(soundTruePeakDb(rattle), soundTruePeakDb(reversed), 0.01f);
+}
+
 TEST(SoundPlacement, TheListenerIsTheCameraAndPlacesShiftWithTheScene)
 {
     // The home view: eye (0, 2, 1) looking along -z.

@@ -68,6 +68,9 @@ before(async () => {
   fs.writeFileSync(path.join(root, 'site-secret', 'key.txt'), 'secret');
   fs.writeFileSync(path.join(root, 'outside.txt'), 'secret');
   fs.symlinkSync(path.join(root, 'outside.txt'), path.join(site, 'link-out.txt'));
+  fs.writeFileSync(path.join(site, 'game.js'), '// the game');  // its gzip copy a link out of the site
+  fs.utimesSync(path.join(site, 'game.js'), new Date(2000, 0, 1), new Date(2000, 0, 1));
+  fs.symlinkSync(path.join(root, 'outside.txt'), path.join(site, 'game.js.gz'));
   ({ server } = await serve(site));
   ({ port } = server.address());
 });
@@ -143,6 +146,9 @@ test('server: a compressed copy goes to a browser that accepts it, with its enco
   const cases = [  // file, Accept-Encoding, what is sent, its encoding
     ['/sw.js', 'gzip, deflate, br', 'brotli copy', 'br'],
     ['/sw.js', 'br;q=0, GZIP;q=0.5', 'gzip', 'gzip'],
+    ['/sw.js', 'br;q=0.1, gzip', 'gzip', 'gzip'],  // the highest q wins
+    ['/sw.js', 'gzip;q=0.5, br;q=0.5', 'brotli copy', 'br'],  // the server's order only breaks a tie
+    ['/game.js', 'gzip', '// the game', undefined],  // a copy that leads out is no copy
     ['/sw.js', 'identity', '// the worker', undefined],
     ['/sw.js', null, '// the worker', undefined],
     ['/fetch.html', 'br, gzip', '<p>the page</p>', undefined],
@@ -153,7 +159,7 @@ test('server: a compressed copy goes to a browser that accepts it, with its enco
     assert.equal(reply.body, body, what);
     assert.equal(reply.headers['content-encoding'], encoding, what);
     assert.equal(reply.headers['content-length'], String(body.length), what);
-    assert.equal(reply.headers['content-type'], target === '/sw.js' ? 'text/javascript; charset=utf-8' : 'text/html; charset=utf-8', what);
+    assert.equal(reply.headers['content-type'], target.endsWith('.js') ? 'text/javascript; charset=utf-8' : 'text/html; charset=utf-8', what);
     assert.equal(reply.headers.vary, target === '/sw.js' ? 'Accept-Encoding' : undefined, what);
   }
 });

@@ -81,7 +81,7 @@ var Module = {  // eslint-disable-line no-var
   onRuntimeInitialized() {
     document.getElementById('status').textContent = '';
     document.getElementById('canvas').focus();
-    startGame();
+    startGame().catch(startFailed);
   },
   quit(status, toThrow) {  // exit(): stop the game, keep its last frame
     if (Module._fetchWebEnded) Module._fetchWebEnded(status);
@@ -245,6 +245,14 @@ async function startGame() {
   for (const { name, bytes } of images.splice(0)) Module.FS.writeFile(`/${name}`, new Uint8Array(bytes));
   await nextTask();
   Module.callMain([]);
+}
+
+// A start that throws (the images not written into the game's folder, the game
+// failing as it starts) is said on the page, unless the page already says why.
+function startFailed(error) {
+  console.error(error);
+  if (!document.getElementById('problem').hidden) return;
+  showProblem(`The game cannot start: ${(error && error.message) || error}. Reload the page to try again.`);
 }
 
 // --- on-screen keys, shown where the device has touch --------------------------------------

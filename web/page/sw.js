@@ -10,6 +10,14 @@
 
 const FILES = [/* the site's files */];
 const CACHE = 'fetch-/* hash of the files */';
+// The site's entry page: what the scope's root (the site's bare address) is.
+const ENTRY_PAGE = 'index.html';
+
+// What a request is stored and looked up as: the scope's root as the entry page.
+function storedAs(request) {
+  const atRoot = new URL(request.url).pathname === new URL(self.registration.scope).pathname;
+  return atRoot ? new URL(ENTRY_PAGE, self.registration.scope).href : request;
+}
 
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE)
@@ -26,14 +34,15 @@ self.addEventListener('activate', (event) => {
 
 // The network first (revalidated, never a stale HTTP cache), storing what it
 // answers; the stored copy when the network fails or answers with an error.
+// The site's bare address is stored and served as the entry page.
 self.addEventListener('fetch', (event) => {
   const { request } = event;
   if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
-  const stored = () => caches.match(request, { ignoreSearch: true });
+  const stored = () => caches.match(storedAs(request), { ignoreSearch: true });
   event.respondWith(fetch(request, { cache: 'no-cache' }).then((response) => {
     if (!response.ok) return stored().then((copy) => copy || response);
     const copy = response.clone();
-    event.waitUntil(caches.open(CACHE).then((cache) => cache.put(request, copy)));
+    event.waitUntil(caches.open(CACHE).then((cache) => cache.put(storedAs(request), copy)));
     return response;
   }, (error) => stored().then((copy) => {
     if (copy) return copy;

@@ -11,8 +11,9 @@
 // timers and the input stop, the last frame stays on the canvas and the page
 // is told (Module.onGameEnded). Without WebGL the page is told
 // (Module.onNoWebGL) and the game does not start; so too with a broken shader
-// (Module.onBrokenShader). While the context is lost the frames pause; on its
-// restore the layer makes its GL objects anew and the game goes on.
+// (Module.onBrokenShader). While the context is lost the frames and the timers
+// pause; on its restore the layer makes its GL objects anew and the game goes
+// on, each timer with the time it had left, in the order they were due.
 #include "touch.h"
 #include "webgl_layer.h"
 
@@ -21,7 +22,9 @@
 #include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -32,7 +35,10 @@ constexpr double finestScale = 2.0;
 struct TimerCall {
     void (*callback)(int);
     int value;
-    long id;
+    long id;      // the browser's timeout; 0 while held
+    double due;   // when it fires, in emscripten_get_now's milliseconds
+    double left;  // while held: the milliseconds it had left
+    long order;   // the order it was set in: of two due at once, the first fires first
 };
 
 struct Window {
@@ -87,6 +93,47 @@ void frame()
     window.redisplay = false;
     window.display();
     web::webGlFlush();
+}
+
+// While the context is lost the timers are held: no callback runs and the
+// game's time stands still (what moves the dog and the bone, and the blink).
+bool timersHeld = false;
+long timersSet = 0;
+
+void fireTimer(void* data);
+
+void armTimer(TimerCall* call, double ms)
+{
+    call->due = emscripten_get_now() + ms;
+    call->id = emscripten_set_timeout(fireTimer, ms, call);
+}
+
+void holdTimers()
+{
+    if (timersHeld) {
+        return;  // already held: their time left stands
+    }
+    timersHeld = true;
+    const double now = emscripten_get_now();
+    for (TimerCall* call : window.timers) {
+        emscripten_clear_timeout(call->id);
+        call->id = 0;
+        call->left = std::max(0.0, call->due - now);
+    }
+}
+
+// Each held timer set again with the time it had left, soonest (then first
+// set) first, so that timers due together fire in their order.
+void resumeTimers()
+{
+    timersHeld = false;
+    std::vector<TimerCall*> held(window.timers.begin(), window.timers.end());
+    std::sort(held.begin(), held.end(), [](const TimerCall* a, const TimerCall* b) {
+        return a->left != b->left ? a->left < b->left : a->order < b->order;
+    });
+    for (TimerCall* call : held) {
+        armTimer(call, call->left);
+    }
 }
 
 void fireTimer(void* data)
@@ -184,21 +231,23 @@ EM_BOOL onTouch(int type, const EmscriptenTouchEvent* e, void*)
     return EM_TRUE;
 }
 
-// A lost context: no frames until it is back (the page keeps it restorable).
+// A lost context: no frames and no timers until it is back (the page keeps it restorable).
 EM_BOOL onContextLost(int, const void*, void*)
 {
     emscripten_pause_main_loop();
+    holdTimers();
     return EM_FALSE;
 }
 
-// The context back: the layer's GL objects made anew, then the frames again.
-// A shader that no longer builds stops the game where it is (the page says
-// why); an ended game has no frames to go on with.
+// The context back: the layer's GL objects made anew, then the frames and the
+// timers again. A shader that no longer builds stops the game where it is (the
+// page says why); an ended game has no frames to go on with.
 EM_BOOL onContextRestored(int, const void*, void*)
 {
     if (!window.ended && web::webGlRestore()) {
         window.redisplay = true;
         emscripten_resume_main_loop();
+        resumeTimers();
     }
     return EM_FALSE;
 }
@@ -300,9 +349,11 @@ void glutSwapBuffers() { web::webGlFlush(); }
 
 void glutTimerFunc(unsigned int ms, void (*callback)(int), int value)
 {
-    TimerCall* call = new TimerCall{callback, value, 0};
-    call->id = emscripten_set_timeout(fireTimer, ms, call);
+    TimerCall* call = new TimerCall{callback, value, 0, 0.0, static_cast<double>(ms), timersSet++};
     window.timers.insert(call);
+    if (!timersHeld) {
+        armTimer(call, ms);
+    }
 }
 
 void glutMainLoop()

@@ -10,7 +10,8 @@
 // (dot-dot in any spelling, a sibling folder, a symbolic link leading out) 404.
 // Every answer carries Cache-Control: no-cache, so a new build is seen at once.
 // A file with a Brotli (.br) or gzip (.gz) copy beside it (the site build writes
-// them) is sent as that copy to a browser whose Accept-Encoding takes it, with
+// them, and it passes the file's own checks) is sent as that copy to a browser
+// whose Accept-Encoding takes it (the highest q wins, Brotli on a tie), with
 // Content-Encoding; its answers carry Vary: Accept-Encoding.
 // Tests use serve() directly.
 'use strict';
@@ -43,8 +44,7 @@ function resolveFile(folder, urlPath) {
   } catch {
     return 404;
   }
-  const relative = path.relative(folder, real);
-  if (relative === '' || relative.startsWith('..') || path.isAbsolute(relative)) return 404;
+  if (!inside(folder, real)) return 404;
   try {
     return fs.statSync(real).isFile() ? real : 404;
   } catch {
@@ -52,18 +52,48 @@ function resolveFile(folder, urlPath) {
   }
 }
 
+// True when real (a real path) lies inside folder (and is not folder itself).
+function inside(folder, real) {
+  const relative = path.relative(folder, real);
+  return relative !== '' && !relative.startsWith('..') && !path.isAbsolute(relative);
+}
+
 // The copies a server may send in a file's place, best first.
 const encodings = [['br', '.br'], ['gzip', '.gz']];
 
-// The encodings an Accept-Encoding header takes (a q of 0 refuses one).
+// The copy of file (a real path inside folder) ending in suffix, as a real
+// path, or null: it is held to the file's own check (a symbolic link leading
+// out is no copy), and one older than its file (a partial build, a file
+// changed by hand) is never sent in its place.
+function copyOf(folder, file, suffix) {
+  try {
+    const real = fs.realpathSync(file + suffix);
+    const stat = fs.statSync(real);
+    return inside(folder, real) && stat.isFile() && stat.mtimeMs >= fs.statSync(file).mtimeMs ? real : null;
+  } catch {
+    return null;
+  }
+}
+
+// The encodings an Accept-Encoding header takes, each with its q (1 unless
+// given; a q of 0 refuses one).
 function accepted(header = '') {
-  const taken = new Set();
+  const taken = new Map();
   for (const part of header.split(',')) {
     const [name, ...parameters] = part.trim().toLowerCase().split(';').map((word) => word.trim());
     const q = parameters.find((parameter) => parameter.startsWith('q='));
-    if (name && !(q && Number(q.slice(2)) === 0)) taken.add(name);
+    const weight = q ? Number(q.slice(2)) : 1;
+    if (name && weight > 0) taken.set(name, weight);
   }
   return taken;
+}
+
+// Of the copies ([encoding, real path], the server's order), the one the
+// header takes with the highest q, the first of them on a tie; or undefined.
+function chooseCopy(copies, header) {
+  const taken = accepted(header);
+  return copies.filter(([encoding]) => taken.has(encoding))
+    .reduce((best, copy) => (best && taken.get(best[0]) >= taken.get(copy[0]) ? best : copy), undefined);
 }
 
 function answer(response, status, headers = {}) {
@@ -87,12 +117,10 @@ function serve(siteFolder, port = 0, host = '127.0.0.1') {
         return;
       }
       const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-cache' };
-      // A copy older than its file (a partial build, a file changed by hand) is never sent in its place.
-      const since = fs.statSync(file).mtimeMs;
-      const copies = encodings.filter(([, suffix]) => fs.existsSync(file + suffix) && fs.statSync(file + suffix).mtimeMs >= since);
-      const taken = accepted(request.headers['accept-encoding']);
-      const chosen = copies.find(([encoding]) => taken.has(encoding));
-      const sent = chosen ? file + chosen[1] : file;
+      const copies = encodings.map(([encoding, suffix]) => [encoding, copyOf(folder, file, suffix)])
+        .filter(([, copy]) => copy !== null);
+      const chosen = chooseCopy(copies, request.headers['accept-encoding']);
+      const sent = chosen ? chosen[1] : file;
       if (copies.length > 0) headers.Vary = 'Accept-Encoding';
       if (chosen) headers['Content-Encoding'] = chosen[0];
       headers['Content-Length'] = fs.statSync(sent).size;

@@ -1,8 +1,11 @@
 // The drawing buffer and the GPU: at device pixel ratio 2 the buffer is twice
 // the canvas' shown size and holds ratio 1's scene, only finer, and follows the
 // ratio; a context lost there pauses the frames, and restored draws the same
-// scene again, after which a click throws the bone; a shader that does not
-// link puts words on the page and nothing draws.
+// scene again, after which a click throws the bone; a context lost during a
+// throw, at once and again as the dog runs, runs no timer (the bone and the
+// dog stand still) and the throw then ends as it would have, the tree on its
+// path knocked over; a shader that does not link puts words on the page and
+// nothing draws.
 //
 //   node density.js SITE_DIR WORK_DIR
 'use strict';
@@ -10,7 +13,7 @@
 const path = require('path');
 const lib = require('../../../harness/browser.js');
 const {
-  expect, runChecks, loadLines, waitForGame, waitFrames, changed, REGIONS, waitDogGone, IMAGES,
+  expect, runChecks, loadLines, waitForGame, waitFrames, changed, share, GREEN, REGIONS, waitDogGone, waitDogHome, IMAGES,
 } = require('../../../harness/browser.js');
 
 const [siteDir, workDir] = process.argv.slice(2);
@@ -44,6 +47,60 @@ const loseContext = (page, call) => page.evaluate((how) => {
   window.loser[how]();
 }, call);
 
+// --- a loss during a throw -------------------------------------------------------------------
+// With the trees of TREES_STAMP, a click at column 388 in the 230th frame (the
+// meter at 0.86, falling) throws the bone past the tree at (-6, -30), which
+// the dog knocks over some 2.3 s into its run out; TREE_CROWN frames that
+// tree's crown, where the sky shows once it has fallen.
+const TREES_STAMP = 1765108805;
+const THROW = { frame: 230, x: 388, y: 250 };
+const TREE_CROWN = [400, 200, 40, 50];
+
+// Before the page's scripts: a count of the timer callbacks that run while
+// the context is lost. The game's timers are the page's only ones, and while
+// the frames are paused every step of the bone and the dog is one of them.
+function countTimersWhileLost() {
+  window.timerCallsWhileLost = 0;
+  let lost = false;
+  const setTimer = window.setTimeout;
+  window.setTimeout = (callback, ...rest) => setTimer((...args) => {
+    if (lost) window.timerCallsWhileLost += 1;
+    return callback(...args);
+  }, ...rest);
+  document.addEventListener('DOMContentLoaded', () => {
+    const canvas = document.getElementById('canvas');
+    canvas.addEventListener('webglcontextlost', () => { lost = true; });
+    canvas.addEventListener('webglcontextrestored', () => { lost = false; });
+  });
+}
+
+// THROW's click, made by the page between that frame and the next (so that
+// the meter reads the same in every run), and the context lost three frames
+// later, the bone in flight; resolves to the frame of the click.
+const throwThenLose = (page) => page.evaluate(({ frame, x, y }) => new Promise((resolve) => {
+  const canvas = document.getElementById('canvas');
+  const atFrame = (at, then) => (Browser.mainLoop.currentFrameNumber >= at ? then() : requestAnimationFrame(() => atFrame(at, then)));
+  atFrame(frame, () => {
+    const clicked = Browser.mainLoop.currentFrameNumber;
+    const box = canvas.getBoundingClientRect();
+    const at = { clientX: box.left + (x * box.width) / canvas.width, clientY: box.top + (y * box.height) / canvas.height };
+    for (const type of ['mousedown', 'mouseup']) canvas.dispatchEvent(new MouseEvent(type, { ...at, button: 0, bubbles: true }));
+    atFrame(clicked + 3, () => {
+      window.loser = canvas.getContext('webgl').getExtension('WEBGL_lose_context');
+      window.loser.loseContext();
+      resolve(clicked);
+    });
+  });
+}), THROW);
+
+// Two seconds of a lost context, then the context back: the timer callbacks run while it was lost.
+async function restoredAfterTwoSeconds(page) {
+  await new Promise((resolve) => setTimeout(resolve, 2000));
+  await loseContext(page, 'restoreContext');
+  await waitFrames(page, 2);
+  return page.evaluate(() => window.timerCallsWhileLost);
+}
+
 runChecks([
   ['density: ratio 2 draws the scene finer; a lost context comes back and plays on', async () => {
     const page = await lib.openGame(session.browser, session.url, { viewport: { ...VIEWPORT, deviceScaleFactor: 2 } });
@@ -73,6 +130,27 @@ runChecks([
     const notes = page.lines.filter((line) => !line.startsWith('trying to load ') && !/GL Driver Message/.test(line));
     expect('the console: the two notes only', notes.join(' | '), notes.length === 2 && /lost/.test(notes[0]) && /back/.test(notes[1]));
     expect('the images loaded once (no reload)', loadLines(page).length, loadLines(page).join(' ') === IMAGES);
+    await page.close();
+  }],
+
+  ['density: a context lost during a throw holds the bone and the dog, and the throw ends as it would have', async () => {
+    const page = await lib.openGame(session.browser, 'about:blank', { fixedTime: TREES_STAMP, viewport: VIEWPORT });
+    await page.evaluateOnNewDocument(countTimersWhileLost);
+    await page.goto(session.url);
+    await waitForGame(page, 1);
+    const thrown = throwThenLose(page);
+    const standing = share(await lib.canvasPixels(page), TREE_CROWN, GREEN);
+    expect('the tree on the path stands: leaf share of its crown', standing, standing > 0.5);
+    expect(`the click made in frame ${THROW.frame}`, await thrown, (await thrown) === THROW.frame);
+    const inFlight = await restoredAfterTwoSeconds(page);
+    expect('lost at once, the bone in flight: timer callbacks while lost', inFlight, inFlight === 0);
+    await waitDogGone(page);
+    await loseContext(page, 'loseContext');
+    const running = await restoredAfterTwoSeconds(page);
+    expect('lost again, the dog running out: timer callbacks while lost', running, running === 0);
+    await waitDogHome(page);
+    const knocked = share(await lib.canvasPixels(page), TREE_CROWN, GREEN);
+    expect('the throw ends with the tree knocked over: leaf share of its crown', knocked, knocked < 0.05);
     await page.close();
   }],
 

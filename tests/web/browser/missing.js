@@ -1,7 +1,8 @@
 // Clear words when something is missing: Chromium with WebGL turned off, and a
 // site folder without one of its files. The page says what is wrong (naming
 // the file), never that the game has ended, and no uncaught exception reaches
-// the console.
+// the console. A start that throws (the images not written into the game's
+// folder, the game's main) is said on the page too.
 //
 //   node missing.js SITE_DIR WORK_DIR
 'use strict';
@@ -76,6 +77,30 @@ runChecks([
     }, 10).catch(() => page.lines.filter((l) => l.startsWith('page error')));
     expect('later errors reported', later.join(' | ') || 'none', later.length === 2);
   }]),
+  // The images not written into the game's folder, and the game throwing as it starts.
+  ...[['writeFile', 'no room for the images'], ['callMain', 'the game threw']].map(([step, why]) => [
+    `missing: a start whose ${step} throws says so on the page`, async () => {
+      const browser = await lib.launch(fs.mkdtempSync(path.join(workDir, 'profile-start-')));
+      cleanUp.push(() => browser.close());
+      const page = await lib.openGame(browser, 'about:blank');
+      await page.evaluateOnNewDocument((broken, message) => {  // the page's Module, once ready, has that step throw
+        let module;
+        Object.defineProperty(window, 'Module', { configurable: true, get: () => module, set: (value) => {
+          if (value === module) return;
+          module = value;
+          const ready = value.onRuntimeInitialized;
+          value.onRuntimeInitialized = () => {
+            (broken === 'writeFile' ? value.FS : value)[broken] = () => { throw new Error(message); };
+            ready();
+          };
+        } });
+      }, step, why);
+      const served = await lib.serve(siteDir);
+      cleanUp.push(() => served.server.close());
+      await page.goto(served.url);
+      const { text } = await problemShown(page);
+      expect('the problem line says the game cannot start, and why', text, /cannot start/.test(text) && text.includes(why));
+    }]),
 ], {
   setUp: async () => fs.mkdirSync(workDir, { recursive: true }),
   tearDown: async () => {

@@ -1,9 +1,9 @@
-// Installable, and offline after one visit: the page is visited once (and
-// Chromium finds it installable), the server is really stopped and the page
-// reloaded; the offline worker serves every file and the game starts again
-// with its twelve load lines and the scene. Then a new build is served at the
-// same address: the first load after that shows it, and with the server
-// stopped again the new build is what the worker serves.
+// Installable, and offline after one visit: the page is visited once at the
+// site's bare address, / (and Chromium finds it installable), the server is
+// really stopped and / reloaded; the offline worker serves every file and the
+// game starts again with its twelve load lines and the scene. Then a new build
+// is served at the same address: the first load after that shows it, and with
+// the server stopped again the new build is what the worker serves.
 //
 //   node offline.js SITE_DIR WORK_DIR
 'use strict';
@@ -58,7 +58,7 @@ async function reloadAndStart(page) {
 runChecks([
   ['offline: installable; with the server stopped the game starts again, and a new build is picked up at once', async () => {
     await start();
-    const page = await lib.openGame(browser, `http://127.0.0.1:${port}/fetch.html`);
+    const page = await lib.openGame(browser, `http://127.0.0.1:${port}/`);
     await waitForGame(page, 10);
     await waitStored(page, '<canvas');
     // Chromium's own verdict on installing the app: the manifest, its icons and the worker.

@@ -9,6 +9,7 @@
 'use strict';
 
 const { serve } = require('../web/server/serve.js');
+const { regions: REGIONS, colours, conditions, share, changed, clearOfTrees } = require('./regions.js');
 
 // Headless Chromium with a fresh profile in profileDir; extraArgs are added
 // to its command line (for example --disable-webgl).
@@ -41,27 +42,33 @@ async function launchFirefox(profileDir) {
 }
 
 // Opens the page at 1000 x 500 canvas size (or in the viewport given, for
-// example a phone's); collects console lines into page.lines.
-async function openGame(browser, url, { fixedTime, viewport = { width: 1100, height: 900 } } = {}) {
+// example a phone's); collects console lines into page.lines. The game plants
+// its trees at fixedTime (seconds since 1970): unless given, regions.json's
+// second whose trees stand clear of what the checks judge.
+async function openGame(browser, url, { fixedTime = clearOfTrees, viewport = { width: 1100, height: 900 } } = {}) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
   page.lines = [];
   page.on('console', (message) => page.lines.push(message.text()));
   page.on('pageerror', (error) => page.lines.push(`page error: ${error.message}`));
-  if (fixedTime !== undefined) {
-    // The clock reads fixedTime (seconds since 1970) for the first ten seconds,
-    // while the page loads and the game plants its trees, then runs on.
-    await page.evaluateOnNewDocument((start) => {
-      const RealDate = Date;
-      const opened = RealDate.now();
-      const now = () => start * 1000 + Math.max(0, RealDate.now() - opened - 10000);
-      // eslint-disable-next-line no-global-assign
-      Date = class extends RealDate {
-        constructor(...args) { super(...(args.length ? args : [now()])); }
-        static now() { return now(); }
-      };
-    }, fixedTime);
-  }
+  // The clock reads fixedTime until the game's first load line (it plants its
+  // trees before it loads the images), however long the page takes to get
+  // there, then runs on from it.
+  await page.evaluateOnNewDocument((start) => {
+    const RealDate = Date;
+    let released;
+    const now = () => start * 1000 + (released === undefined ? 0 : RealDate.now() - released);
+    const log = console.log;
+    console.log = (...args) => {
+      if (released === undefined && String(args[0]).startsWith('trying to load ')) released = RealDate.now();
+      return log.apply(console, args);
+    };
+    // eslint-disable-next-line no-global-assign
+    Date = class extends RealDate {
+      constructor(...args) { super(...(args.length ? args : [now()])); }
+      static now() { return now(); }
+    };
+  }, fixedTime);
   await page.goto(url);
   return page;
 }
@@ -220,7 +227,6 @@ async function waitFrames(page, frames) {
   await waitFor(`${frames} more frames`, async () => (await frameCount(page)) >= from + frames, 120);
 }
 
-const { regions: REGIONS, colours, conditions, share, changed } = require('./regions.js');
 const { sky: SKY, green: GREEN } = colours;
 
 // waitToSee(what, condition, seconds, interval): waitFor, which throws when

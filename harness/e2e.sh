@@ -139,13 +139,14 @@ mesa_driver() {
 # a shared library (GCC's default). Without the driver file, leak detection is
 # switched off rather than failing on allocations that are not ours.
 use_sanitizer_options() {
-    if ! grep -q -e __asan_init -e __ubsan_handle "$E2E_FETCH"; then
+    local game=${E2E_UNCLOCKED:-$E2E_FETCH}  # the game itself, under a fixed clock too
+    if ! grep -q -e __asan_init -e __ubsan_handle "$game"; then
         note "the game is built without sanitizers"
         return 0
     fi
     SANITIZED=1
     local leaks=1 preload="" runtime driver
-    runtime=$(ldd "$E2E_FETCH" | awk '/libasan\.so/ {print $3; exit}')
+    runtime=$(ldd "$game" | awk '/libasan\.so/ {print $3; exit}')
     if driver=$(mesa_driver); then
         preload="${runtime:+$runtime }$driver"
     else

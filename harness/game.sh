@@ -342,6 +342,10 @@ eval "$(jq -r '. as $t |
     (.meter | to_entries[] | select(.key != "what") | "METER_\(.key | ascii_upcase)=\(.value | tostring | @sh)")' \
     "$HARNESS_DIR/regions.json")"
 
+# The second (UTC) whose trees stand clear of what the checks judge: a test
+# that throws, walks or reads the picture runs `use_clock "$CLEAR_OF_TREES"`.
+CLEAR_OF_TREES=$(jq -r '.clear_of_trees.utc' "$HARNESS_DIR/regions.json")
+
 # probe_holds share|changed "X Y W H" TEST|TOLERANCE OP BOUND SHOT [SECOND_SHOT]:
 # the share of the rectangle's pixels that pass the colour TEST in SHOT (share),
 # or that change by more than TOLERANCE from SHOT to SECOND_SHOT (changed),

@@ -101,4 +101,7 @@ function condition(name, { share: colour, changed: tolerance, in: region, op, bo
 }
 const conditions = Object.fromEntries(Object.entries(table.conditions).map(([name, entry]) => [name, condition(name, entry)]));
 
-module.exports = { regions, colours, conditions, colourTest, share, changed };
+// The second whose trees stand clear of what the checks judge (seconds since 1970).
+const clearOfTrees = table.clear_of_trees.second;
+
+module.exports = { regions, colours, conditions, colourTest, share, changed, clearOfTrees };

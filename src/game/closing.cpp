@@ -20,22 +20,22 @@ constexpr float flingDistance = 20.0f;
 // The end waits at most this long for the blast to ring out.
 constexpr int blastRingOutMs = 1000;
 
-// A 5 x 5 picture of the car facing +z, centred at carCentre in the car's frame.
+// The car's picture, facing +z: a unit square at z carPictureZ, scaled by
+// carScale, so that it is centred at carCentre in the car's frame.
 void drawCar()
 {
     glPushMatrix();
-        glTranslatef(carCentre.x, carCentre.y, carCentre.z);
-        glScalef(5.0f, 5.0f, 5.0f);
+        glScalef(carScale, carScale, carScale);
         bindTexture(carTexture);
         glBegin(GL_POLYGON);
             glTexCoord2f(0.0f, 1.0f);
-            glVertex3f(-0.5f, 0.5f, 0.0f);
+            glVertex3f(-0.5f, 0.5f, carPictureZ);
             glTexCoord2f(1.0f, 1.0f);
-            glVertex3f(0.5f, 0.5f, 0.0f);
+            glVertex3f(0.5f, 0.5f, carPictureZ);
             glTexCoord2f(1.0f, 0.0f);
-            glVertex3f(0.5f, -0.5f, 0.0f);
+            glVertex3f(0.5f, -0.5f, carPictureZ);
             glTexCoord2f(0.0f, 0.0f);
-            glVertex3f(-0.5f, -0.5f, 0.0f);
+            glVertex3f(-0.5f, -0.5f, carPictureZ);
         glEnd();
     glPopMatrix();
 }

@@ -150,9 +150,12 @@ void blinkTimer(int value);
 // --- The closing scene ------------------------------------------------------------------
 // The car's frame is drawn at the dog's place when 'q' was pressed, shifted by
 // carFrame, and by game.carOffset along x while the car slides in. In that
-// frame the car's picture is centred at carCentre and the explosion at explosionOffset.
+// frame the car's picture, a unit square at z carPictureZ scaled by carScale, is
+// centred at carCentre, and the explosion at explosionOffset.
 inline constexpr Vector3 carFrame{2.0f, 2.0f, 0.0f};
-inline constexpr Vector3 carCentre{0.0f, 0.0f, 2.5f};
+inline constexpr float carScale = 5.0f;
+inline constexpr float carPictureZ = 0.5f;
+inline constexpr Vector3 carCentre{0.0f, 0.0f, carScale * carPictureZ};
 inline constexpr Vector3 explosionOffset{-3.0f, 0.5f, 2.0f};
 // Where a point of the car's frame stands in the scene once the car has stopped
 // (where the engine and the blast sound from).

@@ -53,6 +53,9 @@ const SoundInfo& soundInfo(SoundId id);
 // (fixed noise seeds), at its planned loudness unless its true peak would pass
 // -1 dBTP, faded in and out.
 std::vector<float> synthesiseSound(SoundId id);
+// Scales the samples to plannedLufs, or lower where their true peak would then
+// pass -1 dBTP; silence stays as it is.
+void levelSound(std::vector<float>& samples, float plannedLufs);
 // The largest absolute sample in dBFS; -200 for silence.
 float soundPeakDb(const std::vector<float>& samples);
 

@@ -231,21 +231,6 @@ constexpr SoundMaker soundMakers[] = {
 };
 static_assert(sizeof soundMakers / sizeof soundMakers[0] == soundCount, "one maker per effect");
 
-// Brings the samples to the planned loudness, or lower where the true peak says
-// so. Both scale with the gain, so one measure of each settles it.
-void level(std::vector<float>& samples, float plannedLufs)
-{
-    const float loudness = soundLoudnessLufs(samples);
-    if (loudness <= -200.0f) {
-        return;
-    }
-    const float gainDb = std::min(plannedLufs - loudness, truePeakLimitDb - soundTruePeakDb(samples));
-    const float gain = std::pow(10.0f, gainDb / 20.0f);
-    for (float& s : samples) {
-        s *= gain;
-    }
-}
-
 // A raised-cosine fade over soundFadeSeconds at both ends; the end samples are 0.
 void fade(std::vector<float>& samples)
 {
@@ -270,8 +255,22 @@ std::vector<float> synthesiseSound(SoundId id)
     Noise noise{soundMakers[id].seed};
     soundMakers[id].make(samples, noise);
     fade(samples);
-    level(samples, soundMakers[id].info.plannedLufs);
+    levelSound(samples, soundMakers[id].info.plannedLufs);
     return samples;
+}
+
+// Loudness and true peak both scale with the gain, so one measure of each settles it.
+void levelSound(std::vector<float>& samples, float plannedLufs)
+{
+    const float loudness = soundLoudnessLufs(samples);
+    if (loudness <= -200.0f) {
+        return;
+    }
+    const float gainDb = std::min(plannedLufs - loudness, truePeakLimitDb - soundTruePeakDb(samples));
+    const float gain = std::pow(10.0f, gainDb / 20.0f);
+    for (float& s : samples) {
+        s *= gain;
+    }
 }
 
 float soundPeakDb(const std::vector<float>& samples)

@@ -92,6 +92,54 @@ TEST_F(Closing, TheCarSlidesInThenTheDogIsFlungByTheSwellingExplosion)
     EXPECT_EXIT(drawClosingSequence(), ::testing::ExitedWithCode(0), "") << "frame 31 ends the process";
 }
 
+// Outside checks find the car in the call stream by its own calls: the frame,
+// a scale of 5, the car's picture and one square at z 0.5, corner by corner.
+TEST_F(Closing, TheCarIsOneScaledSquareInItsOwnCalls)
+{
+    quitFrom(0.0f, 0.0f);
+    gldouble::clearLog();
+    drawClosingSequence();
+
+    std::vector<gldouble::Call> calls;
+    for (const gldouble::Call& call : gldouble::gl().calls) {
+        if (call.name != "glMaterialfv") {
+            calls.push_back(call);
+        }
+    }
+    using C = gldouble::Call;
+    const std::vector<C> expected = {
+        C{"glBindTexture", {GL_TEXTURE_2D, 20}},
+        C{"glPushMatrix", {}},
+        C{"glTranslatef", {8, 2, 0}},
+        C{"glPushMatrix", {}},
+        C{"glScalef", {5, 5, 5}},
+        C{"glBindTexture", {GL_TEXTURE_2D, 11}},
+        C{"glBegin", {GL_POLYGON}},
+        C{"glTexCoord2f", {0, 1}},
+        C{"glVertex3f", {-0.5, 0.5, 0.5}},
+        C{"glTexCoord2f", {1, 1}},
+        C{"glVertex3f", {0.5, 0.5, 0.5}},
+        C{"glTexCoord2f", {1, 0}},
+        C{"glVertex3f", {0.5, -0.5, 0.5}},
+        C{"glTexCoord2f", {0, 0}},
+        C{"glVertex3f", {-0.5, -0.5, 0.5}},
+        C{"glEnd", {}},
+        C{"glPopMatrix", {}},
+        C{"glPopMatrix", {}},
+    };
+    ASSERT_EQ(calls.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(calls[i].name, expected[i].name);
+        EXPECT_EQ(calls[i].args, expected[i].args);
+    }
+    // And the engine sounds from the middle of that square once the car stops.
+    const Vector3 engine = closingPlace(carCentre);
+    EXPECT_FLOAT_EQ(engine.x, 2.5f);
+    EXPECT_FLOAT_EQ(engine.y, 2.0f);
+    EXPECT_FLOAT_EQ(engine.z, 2.5f);
+}
+
 TEST_F(Closing, TheSceneIsPlacedWhereTheDogStoodInFreeWalk)
 {
     game.freeWalk = 1;

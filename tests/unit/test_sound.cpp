@@ -72,10 +72,23 @@ void expectFrom(const aldouble::Start& start, Vector3 place, const std::string& 
 }
 
 // Where the recording GL saw the last `kind` drawn: the origin of its frame.
+// Where the last draw of this kind stands in the scene: a quadric's centre, or
+// the middle of a polygon's corners.
 Vector3 drawnAt(const char* kind)
 {
     const std::vector<gldouble::Draw> draws = gldouble::drawsOf(kind);
-    const gldouble::Point at = draws.empty() ? gldouble::Point{-99, -99, -99} : draws.back().center();
+    if (draws.empty()) {
+        return Vector3{-99.0f, -99.0f, -99.0f};
+    }
+    gldouble::Point at = draws.back().center();
+    if (const std::vector<gldouble::Vertex>& corners = draws.back().vertices; !corners.empty()) {
+        at = gldouble::Point{};
+        for (const gldouble::Vertex& corner : corners) {
+            at.x += corner.world.x / static_cast<double>(corners.size());
+            at.y += corner.world.y / static_cast<double>(corners.size());
+            at.z += corner.world.z / static_cast<double>(corners.size());
+        }
+    }
     return Vector3{static_cast<float>(at.x), static_cast<float>(at.y), static_cast<float>(at.z)};
 }
 
@@ -151,6 +164,25 @@ TEST(SoundEffects, AnEffectAndItsReverseHaveTheSameTruePeak)
     const std::vector<float> reversed(rattle.rbegin(), rattle.rend());
     EXPECT_GT(soundTruePeakDb(rattle), soundPeakDb(rattle) + 2.0f) << "the overshoot is read";
     EXPECT_NEAR(soundTruePeakDb(rattle), soundTruePeakDb(reversed), 0.01f);
+}
+
+TEST(SoundEffects, ALouderEffectIsHeldUnderMinusOneDbtpBelowItsPlan)
+{
+    // A quiet tone with one sharp click: brought to its plan, the click would clip.
+    std::vector<float> samples(soundSampleRate);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = 0.01f * static_cast<float>(std::sin(2.0 * 3.14159265358979 * 997.0 * static_cast<double>(i) /
+                                                         soundSampleRate));
+    }
+    samples[samples.size() / 2] = 0.9f;
+    const float plan = -15.0f;
+    const float gainToPlanDb = plan - soundLoudnessLufs(samples);
+    ASSERT_GT(soundTruePeakDb(samples) + gainToPlanDb, 0.0f) << "the plan alone would clip";
+
+    levelSound(samples, plan);
+    EXPECT_LE(soundTruePeakDb(samples), -1.0f + 1e-3f);
+    EXPECT_LT(soundLoudnessLufs(samples), plan - 10.0f);
+    EXPECT_GT(soundTruePeakDb(samples), -1.5f) << "as loud as the cap allows";
 }
 
 TEST(SoundPlacement, TheListenerIsTheCameraAndPlacesShiftWithTheScene)

@@ -43,7 +43,7 @@ async function waitStored(page, text) {
   await lib.waitFor(`the worker to store the ${files.length} files`, () => page.evaluate(async (names, wanted) => {
     if (!navigator.serviceWorker.controller) return false;
     const found = await Promise.all(names.map((name) => caches.match(name, { ignoreSearch: true })));
-    return found.every(Boolean) && (await caches.match('fetch.html').then((copy) => copy.text())).includes(wanted);
+    return found.every(Boolean) && (await caches.match('index.html').then((copy) => copy.text())).includes(wanted);
   }, files, text), 120);
 }
 
@@ -71,9 +71,12 @@ runChecks([
     await reloadAndStart(page);
     await page.screenshot({ path: path.join(workDir, 'offline.png') });
 
-    // A new build: the page carries a mark, and the worker names the new files' hash.
-    const html = path.join(site, 'fetch.html');
-    fs.writeFileSync(html, fs.readFileSync(html, 'utf8').replace('</body>', '<p id="new-build">new build</p>\n</body>'));
+    // A new build: the page (index.html, and fetch.html, its copy) carries a
+    // mark, and the worker names the new files' hash.
+    for (const name of ['index.html', 'fetch.html']) {
+      const html = path.join(site, name);
+      fs.writeFileSync(html, fs.readFileSync(html, 'utf8').replace('</body>', '<p id="new-build">new build</p>\n</body>'));
+    }
     for (const step of ['make_worker.js', 'compress.js']) {  // as the site build finishes
       require('child_process').execFileSync(process.execPath, [path.join(__dirname, '../../../web/site_build', step), site]);
     }

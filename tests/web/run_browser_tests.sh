@@ -12,7 +12,8 @@
 # (harness/desktop_reference.sh; DESKTOP_BUILD_DIR/harness holds its probes), runs
 # tests/web/browser/run_tests.js against WEB_BUILD_DIR/site, then phone.js,
 # offline.js, missing.js, density.js (the buffer at ratio 2, a lost context,
-# a broken shader), sound_check.js and audit.js (with the desktop's images in
+# a broken shader), sound_check.js, start_tasks.js (no long task from the load to
+# the first frame, nor at the first click) and audit.js (with the desktop's images in
 # DESKTOP_BUILD_DIR/run), firefox.js on a private Xvfb
 # (headless Firefox has no WebGL here), and shader_lighting.js against the
 # check page it builds. Every part runs; the script fails if any did.
@@ -49,6 +50,7 @@ for script in phone offline missing; do
 done
 part "the page: density" node "$HERE/browser/density.js" "$WEB/site" "$WORK/density"
 part "the page's sound" node "$HERE/browser/sound_check.js" "$WEB/site" "$WORK"
+part "the page's start: no long tasks" node "$HERE/browser/start_tasks.js" "$WEB/site" "$WORK/start-tasks"
 part "the page's audit" node "$HERE/browser/audit.js" "$WEB/site" "$DESKTOP/run" "$WORK/audit"
 part "the page in Firefox" bash "$HARNESS/with_xvfb.sh" node "$HERE/browser/firefox.js" "$WEB/site" "$WORK/firefox"
 NODE_PATH=/usr/share/nodejs cmake --build "$WEB" --target shader_lighting

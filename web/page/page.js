@@ -159,8 +159,10 @@ function nextTask() {
 async function startGame() {
   // The worker's copies are let go once in the game's folder (memory is what a phone runs short of).
   const images = await drawnImages;
-  for (const { name, bytes } of images.splice(0)) Module.FS.writeFile(`/${name}`, new Uint8Array(bytes));
-  await nextTask();
+  for (const { name, bytes } of images.splice(0)) {
+    Module.FS.writeFile(`/${name}`, new Uint8Array(bytes));
+    await nextTask();  // each in a task of its own: the sky alone is 3 MiB
+  }
   prepareDrawing();
   await nextTask();
   Module.callMain([]);

@@ -322,6 +322,7 @@ mean_colour() { "$E2E_TOOLS/picture_probe" mean "$@"; }     # FILE X Y W H -> "r
 share_of() { "$E2E_TOOLS/picture_probe" share "$@"; }       # FILE X Y W H TEST -> 0..1
 detail_of() { "$E2E_TOOLS/picture_probe" detail "$@"; }     # FILE X Y W H -> 0..1, texture steps
 changed_share() { "$E2E_TOOLS/picture_probe" diff "$@"; }   # FILE1 FILE2 X Y W H TOL -> 0..1
+steps_of() { "$E2E_TOOLS/picture_probe" steps "$@"; }       # FILE X Y W H TEST LEVEL -> over largest differing spread
 
 # The tables of harness/regions.json, each entry under its name in capitals:
 # regions as "X Y W H" for the probes (DOG_BODY, SKY_BAND, ...), colour tests

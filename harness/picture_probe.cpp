@@ -14,6 +14,15 @@
 //   picture_probe diff FILE1 FILE2 X Y W H TOL   share of pixels whose largest channel
 //                                                difference exceeds TOL
 //   picture_probe colour TEST R G B              1 if the pixel (R, G, B) passes TEST, else 0
+//   picture_probe steps FILE X Y W H TEST LEVEL  over the pixels passing TEST, and the pairs of
+//                                                them that neighbour across or down: the share
+//                                                of pairs whose largest channel difference
+//                                                exceeds LEVEL, the largest such difference,
+//                                                the share of pairs that differ at all, and
+//                                                the spread (standard deviation) of the
+//                                                pixels' brightness (the mean of r, g and b):
+//                                                blocks show as large steps, flat colour as
+//                                                a small spread
 //
 // TEST is a colour test as harness/regions.json writes them: a comma-separated
 // list of comparisons that must all hold, each `A op B` with op one of < <= >
@@ -33,6 +42,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command_line.h"
@@ -386,6 +396,51 @@ int commandColour(char** argv)
     return 0;
 }
 
+int commandSteps(char** argv)
+{
+    const Picture picture = readXwd(argv[0]);
+    const Rect rect = rectFrom(argv + 1, picture);
+    const std::vector<Comparison> predicate = parsePredicate(argv[5]);
+    const int level = toInt(argv[6]);
+    const auto kept = [&](int x, int y) {
+        return x < rect.x + rect.w && y < rect.y + rect.h && matches(predicate, at(picture, x, y));
+    };
+    long pairs = 0, over = 0, differing = 0, pixels = 0;
+    int largest = 0;
+    double sum = 0.0, sumOfSquares = 0.0;
+    for (int y = rect.y; y < rect.y + rect.h; ++y) {
+        for (int x = rect.x; x < rect.x + rect.w; ++x) {
+            if (!kept(x, y)) {
+                continue;
+            }
+            const Pixel& p = at(picture, x, y);
+            const double brightness = (p.r + p.g + p.b) / 3.0;
+            sum += brightness;
+            sumOfSquares += brightness * brightness;
+            ++pixels;
+            for (const auto& [nx, ny] : {std::pair{x + 1, y}, std::pair{x, y + 1}}) {
+                if (!kept(nx, ny)) {
+                    continue;
+                }
+                const Pixel& q = at(picture, nx, ny);
+                const int step = std::max(std::abs(p.r - q.r), std::max(std::abs(p.g - q.g), std::abs(p.b - q.b)));
+                ++pairs;
+                over += step > level ? 1 : 0;
+                differing += step > 0 ? 1 : 0;
+                largest = std::max(largest, step);
+            }
+        }
+    }
+    if (pairs == 0) {
+        fail("no neighbouring pixels pass the test");
+    }
+    const double mean = sum / static_cast<double>(pixels);
+    const double variance = std::max(0.0, sumOfSquares / static_cast<double>(pixels) - mean * mean);
+    std::printf("%.5f %d %.4f %.2f\n", static_cast<double>(over) / static_cast<double>(pairs), largest,
+                static_cast<double>(differing) / static_cast<double>(pairs), std::sqrt(variance));
+    return 0;
+}
+
 struct Command {
     const char* name;
     int argumentCount;
@@ -394,7 +449,7 @@ struct Command {
 
 constexpr Command commands[] = {
     {"mean", 5, commandMean}, {"detail", 5, commandDetail}, {"share", 6, commandShare},
-    {"diff", 7, commandDiff}, {"colour", 4, commandColour},
+    {"diff", 7, commandDiff}, {"colour", 4, commandColour}, {"steps", 7, commandSteps},
 };
 
 }  // namespace
@@ -412,5 +467,5 @@ int main(int argc, char** argv)
             }
         }
     }
-    fail("usage: picture_probe mean|detail|share|diff|colour ... (see the top of picture_probe.cpp)");
+    fail("usage: picture_probe mean|detail|share|diff|colour|steps ... (see the top of picture_probe.cpp)");
 }

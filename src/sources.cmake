@@ -2,7 +2,8 @@
 # (CMakeLists.txt) and the browser build (web/CMakeLists.txt).
 #   FETCH_GAME_SOURCES     everything but main, in both builds
 #   FETCH_DESKTOP_SOURCES  the desktop's only; the browser layer has its own
-#                          (the game's end waiting for its sound: web/platform/sound_web.cpp)
+#                          (the sound's start-up at once, and the game's end waiting for
+#                          its sound: web/platform/sound_web.cpp)
 set(FETCH_GAME_SOURCES
   app/startup.cpp
   app/display.cpp
@@ -27,7 +28,7 @@ set(FETCH_GAME_SOURCES
   sound/placement.cpp
   sound/sound.cpp
 )
-set(FETCH_DESKTOP_SOURCES sound/finish.cpp)
+set(FETCH_DESKTOP_SOURCES sound/start.cpp sound/finish.cpp)
 set(FETCH_MAIN_SOURCE app/main.cpp)
 list(TRANSFORM FETCH_GAME_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 list(TRANSFORM FETCH_DESKTOP_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

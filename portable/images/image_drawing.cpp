@@ -318,6 +318,9 @@ void drawBark(Canvas& canvas) {
 }
 
 // Soft white clouds on blue; the noise wraps, so the sky is seamless both ways.
+// Drawn at 1024 x 1024: on the sky sphere a texel then covers about 2 x 5
+// pixels of a 1000 x 500 window, and neighbouring texels differ by a few
+// levels at most, so the clouds show no blocks under GL_NEAREST.
 void drawSky(Canvas& canvas) {
     shadeEach(canvas, [](float u, float v) {
         const float haze = fractalNoise(u, v, 2, 2, 2, 91u);
@@ -448,7 +451,7 @@ const Drawing drawings[] = {
     {dog3Texture, 256, drawSpottedFur},  {dog4Texture, 256, drawBrindleFur},
     {dog5Texture, 256, drawCurlyFur},    {brickTexture, 256, drawBrick},
     {leafTexture, 256, drawLeaves},      {barkTexture, 256, drawBark},
-    {cloudTexture, 256, drawSky},        {explosionTexture, 256, drawExplosion},
+    {cloudTexture, 1024, drawSky},        {explosionTexture, 256, drawExplosion},
     {carTexture, 256, drawCar},          {blankTexture, 16, drawBlank},
 };
 

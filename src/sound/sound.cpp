@@ -1,5 +1,7 @@
 // The sound device: opened quietly at start-up, the effects uploaded once, and
-// a small pool of sources that the game's events start.
+// a small pool of sources that the game's events start. The start-up's steps
+// are taken at once on the desktop (start.cpp) and over idle time in the
+// browser (web/platform/sound_web.cpp).
 #include "sound/sound.h"
 
 #include <AL/al.h>
@@ -93,7 +95,7 @@ void closeDevice()
 
 }  // namespace
 
-bool soundStartUp()
+bool soundOpenDevice()
 {
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
@@ -114,10 +116,21 @@ bool soundStartUp()
     }
     sound.device = device;
     sound.context = context;
-
     alGenBuffers(soundCount, sound.buffers);
-    for (int id = 0; id < soundCount; ++id) {
-        upload(static_cast<SoundId>(id));
+    return true;
+}
+
+void soundUploadEffect(SoundId id)
+{
+    if (sound.device != nullptr && !sound.open && id >= 0 && id < soundCount) {
+        upload(id);
+    }
+}
+
+bool soundFinishStartUp()
+{
+    if (sound.device == nullptr || sound.open) {
+        return sound.open;
     }
     alGenSources(soundSourceCount, sound.sources);
     for (const ALuint source : sound.sources) {

@@ -88,6 +88,14 @@ Vector3 sourcePosition(Vector3 place);
 // it opened and the game plays silently, as with no device. Once, at start-up;
 // prints nothing.
 bool soundStartUp();
+// soundStartUp's steps, in this order (the desktop takes them at once, in
+// start.cpp; the browser one by one over idle time): opens the device and
+// makes the effects' buffers, false (with nothing left open) where it cannot;
+// synthesises and uploads one effect, nothing unless the device is open and
+// the start-up unfinished; makes the sources, true when sound is on.
+bool soundOpenDevice();
+void soundUploadEffect(SoundId id);
+bool soundFinishStartUp();
 // Sets the listener for the effects started from now on.
 void placeListener(const Listener& listener);
 // Starts effect id from place in the scene (see sourcePosition). Nothing when

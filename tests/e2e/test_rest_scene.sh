@@ -20,6 +20,14 @@ expect "texture detail of the near ground" "$(detail_of "$rest" $GROUND_NEAR)" '
 # The sky: blue and clouds, not the white clear colour (tree crowns may hide some).
 expect "sky-coloured share of the upper band, right" "$(share_of "$rest" $SKY_RIGHT "$SKY_PIXEL")" '>' 0.1
 expect "white share of the upper band" "$(share_of "$rest" $SKY_BAND "$WHITE_PIXEL")" '<' 0.05
+# Soft clouds, no blocks: over the open sky of the upper half (trees, the house
+# and the meter masked out), at most 0.1 % of the steps between neighbouring
+# pixels exceed 4 levels, and the brightness still spreads enough for the
+# clouds to show.
+read -r overFour largest differing spread < <(steps_of "$rest" $SKY_UPPER_LEFT "$OPEN_SKY_PIXEL" 4)
+note "sky steps: largest $largest, share not zero $differing"
+expect "share of the open sky's steps over 4 levels" "$overFour" '<=' 0.001
+expect "brightness spread of the open sky" "$spread" '>=' 7
 
 # The house stands at (5, -15), right of the dog and further back. (Unhidden,
 # its brick fills half the place; a tree in front can hide most of it.)

@@ -13,7 +13,8 @@
 # tests/web/browser/run_tests.js against WEB_BUILD_DIR/site, then phone.js,
 # iphone.js (the first tap's sound, the notch), offline.js, missing.js,
 # density.js (the buffer at ratio 2, a lost context, a broken shader),
-# sound_check.js and audit.js (with the desktop's images in
+# sound_check.js, start_tasks.js (no long task from the load to the first
+# frame, nor at the first click) and audit.js (with the desktop's images in
 # DESKTOP_BUILD_DIR/run), firefox.js and webkit.js (WebKitGTK's MiniBrowser
 # over WebDriver) each on a private Xvfb (headless Firefox has no WebGL
 # here), and shader_lighting.js against the
@@ -51,6 +52,7 @@ for script in phone iphone offline missing; do
 done
 part "the page: density" node "$HERE/browser/density.js" "$WEB/site" "$WORK/density"
 part "the page's sound" node "$HERE/browser/sound_check.js" "$WEB/site" "$WORK"
+part "the page's start: no long tasks" node "$HERE/browser/start_tasks.js" "$WEB/site" "$WORK/start-tasks"
 part "the page's audit" node "$HERE/browser/audit.js" "$WEB/site" "$DESKTOP/run" "$WORK/audit"
 part "the page in Firefox" bash "$HARNESS/with_xvfb.sh" node "$HERE/browser/firefox.js" "$WEB/site" "$WORK/firefox"
 part "the page in WebKit" bash "$HARNESS/with_xvfb.sh" node "$HERE/browser/webkit.js" "$WEB/site" "$WORK/webkit"

@@ -226,23 +226,16 @@ function nextTask() {
   });
 }
 
-// The browser's first audio context of a visit is slow to make (it starts the
-// browser's audio service; later ones are quick): make and close one now, while
-// the game downloads, so that the game's own at its start costs little.
-nextTask().then(() => {
-  try {
-    new (window.AudioContext || window.webkitAudioContext)().close().catch(() => {});
-  } catch {
-    // No Web Audio here: the game plays without sound, as before.
-  }
-});
-
 // Once the runtime is ready: the images into the game's in-memory folder, where
 // it reads them as the desktop reads its own, then the game, in a task of its own.
 async function startGame() {
   // The worker's copies are let go once in the game's folder (memory is what a phone runs short of).
   const images = await drawnImages;
-  for (const { name, bytes } of images.splice(0)) Module.FS.writeFile(`/${name}`, new Uint8Array(bytes));
+  for (const { name, bytes } of images.splice(0)) {
+    Module.FS.writeFile(`/${name}`, new Uint8Array(bytes));
+    await nextTask();  // each in a task of its own: the sky alone is 3 MiB
+  }
+  prepareDrawing();
   await nextTask();
   Module.callMain([]);
 }
@@ -253,6 +246,13 @@ function startFailed(error) {
   console.error(error);
   if (!document.getElementById('problem').hidden) return;
   showProblem(`The game cannot start: ${(error && error.message) || error}. Reload the page to try again.`);
+}
+
+// The drawing context and its shader, made in a task of their own before the
+// game's start-up (which would otherwise make them), so that no task of the
+// start runs long.
+function prepareDrawing() {
+  if (Module._fetchWebPrepareContext) Module._fetchWebPrepareContext();
 }
 
 // --- on-screen keys, shown where the device has touch --------------------------------------

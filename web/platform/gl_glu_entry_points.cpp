@@ -11,8 +11,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glut.h>
+#include <emscripten/emscripten.h>
 #include <emscripten/html5_webgl.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace web {
@@ -95,6 +97,7 @@ void restoreTextures()
             emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, image.unpackAlignment);
             emscripten_glTexImage2D(GL_TEXTURE_2D, 0, image.internalFormat, image.width, image.height, 0,
                                     image.format, image.type, image.pixels.data());
+            slot.uploadedRows = -1;
         }
         for (const auto& [name, value] : slot.parameters) {
             emscripten_glTexParameteri(GL_TEXTURE_2D, name, value);
@@ -102,6 +105,40 @@ void restoreTextures()
     }
     emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, gl.unpackAlignment);
     emscripten_glBindTexture(GL_TEXTURE_2D, gl.textures[gl.boundTexture].handle);
+}
+
+// Rows of a picture that go up in one band: about 256 KiB.
+constexpr std::size_t bandBytes = 256 * 1024;
+// Time for bands per frame, in milliseconds, after the first band.
+constexpr double bandBudgetMs = 4.0;
+// Pictures with bands still to go up (their slots' uploadedRows >= 0).
+int texturesWaiting = 0;
+
+// The next band of a picture that is going up: at the first, the texture with
+// no pixels yet; then its rows, bottom first, from the kept copy.
+void uploadBand(TextureSlot& slot)
+{
+    const TextureImage& image = slot.image;
+    emscripten_glBindTexture(GL_TEXTURE_2D, slot.handle);
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, image.unpackAlignment);
+    if (slot.uploadedRows == 0) {
+        emscripten_glTexImage2D(GL_TEXTURE_2D, 0, image.internalFormat, image.width, image.height, 0, image.format,
+                                image.type, nullptr);
+    }
+    // A row's bytes with its padding: a picture of two rows less one of one row.
+    const std::size_t stride = pictureBytes(image.width, 2, image.format, image.type, image.unpackAlignment) -
+                               pictureBytes(image.width, 1, image.format, image.type, image.unpackAlignment);
+    const GLsizei rows = static_cast<GLsizei>(std::max<std::size_t>(1, bandBytes / std::max<std::size_t>(stride, 1)));
+    const GLsizei count = std::min(rows, image.height - slot.uploadedRows);
+    if (count > 0 && !image.pixels.empty()) {
+        emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, 0, slot.uploadedRows, image.width, count, image.format,
+                                   image.type, image.pixels.data() + stride * static_cast<std::size_t>(slot.uploadedRows));
+    }
+    slot.uploadedRows += std::max(count, 1);
+    if (slot.uploadedRows >= image.height) {
+        slot.uploadedRows = -1;
+        --texturesWaiting;
+    }
 }
 
 // The state the game set, as it last set it.
@@ -138,8 +175,31 @@ bool webGlRestore()
     startImmediateMode();
     dropShapes();
     restoreTextures();
+    texturesWaiting = 0;
     restoreState();
     return true;
+}
+
+bool texturesUploaded()
+{
+    if (texturesWaiting == 0) {
+        return true;
+    }
+    const double start = emscripten_get_now();
+    for (auto& [id, slot] : gl.textures) {
+        while (slot.uploadedRows >= 0) {
+            uploadBand(slot);
+            if (emscripten_get_now() - start > bandBudgetMs) {
+                break;
+            }
+        }
+        if (emscripten_get_now() - start > bandBudgetMs) {
+            break;
+        }
+    }
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, gl.unpackAlignment);
+    emscripten_glBindTexture(GL_TEXTURE_2D, gl.textures[gl.boundTexture].handle);
+    return texturesWaiting == 0;
 }
 
 void webGlFlush()
@@ -251,10 +311,15 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei w, G
     web::flushShapes();
     web::TextureSlot& slot = gl.textures[gl.boundTexture];
     slot.defined = true;
-    if (level == 0) {  // a copy for a lost context's restore
+    if (level == 0) {  // a copy for a lost context's restore, which also goes up from here in bands
         const auto* bytes = static_cast<const unsigned char*>(pixels);
         const std::size_t size = bytes == nullptr ? 0 : web::pictureBytes(w, h, format, type, gl.unpackAlignment);
         slot.image = web::TextureImage{internal, w, h, format, type, gl.unpackAlignment, {bytes, bytes + size}};
+        if (slot.uploadedRows < 0) {
+            ++web::texturesWaiting;
+        }
+        slot.uploadedRows = 0;
+        return;
     }
     emscripten_glTexImage2D(target, level, internal, w, h, border, format, type, pixels);
 }

@@ -51,6 +51,8 @@ struct Window {
     int pointerX = 0;
     int pointerY = 0;
     web::PointerFinger finger;  // the finger that is the pointer (touch.h)
+    EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;  // see fetchWebPrepareContext
+    bool shaderStarted = false;
     void (*display)() = nullptr;
     void (*reshape)(int, int) = nullptr;
     void (*mouse)(int, int, int, int) = nullptr;
@@ -84,7 +86,7 @@ bool fitBuffer()
 
 void frame()
 {
-    if (window.ended || !window.redisplay || window.display == nullptr) {
+    if (window.ended || !web::texturesUploaded() || !window.redisplay || window.display == nullptr) {
         return;
     }
     if (fitBuffer() && window.reshape != nullptr) {
@@ -93,6 +95,11 @@ void frame()
     window.redisplay = false;
     window.display();
     web::webGlFlush();
+    static bool drawn = false;
+    if (!drawn) {  // for the page's start-up check and the browser's own performance timeline
+        drawn = true;
+        emscripten_run_script("performance.mark('fetch-first-frame')");
+    }
 }
 
 // While the context is lost the timers are held: no callback runs and the
@@ -292,6 +299,37 @@ extern "C" EMSCRIPTEN_KEEPALIVE void fetchWebEnded(int)
     emscripten_run_script("if (Module.onGameEnded) Module.onGameEnded();");
 }
 
+// The drawing context, made and its shader started: by the page in a task of
+// its own before the game starts (page.js), so that the game's start-up task
+// is shorter, or else by glutCreateWindow. Once; a context that cannot be made
+// leaves window.context at 0, a broken shader window.shaderStarted false (the
+// page has said why).
+extern "C" EMSCRIPTEN_KEEPALIVE void fetchWebPrepareContext()
+{
+    if (window.context > 0) {
+        return;
+    }
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.alpha = EM_FALSE;  // the page must not show through what GL blends
+    attributes.depth = EM_TRUE;
+    attributes.stencil = EM_FALSE;
+    attributes.antialias = EM_FALSE;
+    attributes.preserveDrawingBuffer = EM_TRUE;  // the last frame stays after the end
+    attributes.majorVersion = 1;
+    // Only the extension the layer draws with: asking for all of them (emscripten's
+    // default) costs tens of milliseconds at start-up.
+    attributes.enableExtensionsByDefault = EM_FALSE;
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvas, &attributes);
+    if (context <= 0) {
+        return;
+    }
+    window.context = context;
+    emscripten_webgl_make_context_current(context);
+    emscripten_webgl_enable_ANGLE_instanced_arrays(context);
+    window.shaderStarted = web::webGlStart();
+}
+
 extern "C" {
 
 void glutInit(int*, char**) {}
@@ -307,23 +345,16 @@ int glutCreateWindow(const char*)
 {
     emscripten_set_canvas_element_size(canvas, window.width, window.height);
     fitBuffer();
-    EmscriptenWebGLContextAttributes attributes;
-    emscripten_webgl_init_context_attributes(&attributes);
-    attributes.alpha = EM_FALSE;  // the page must not show through what GL blends
-    attributes.depth = EM_TRUE;
-    attributes.stencil = EM_FALSE;
-    attributes.antialias = EM_FALSE;
-    attributes.preserveDrawingBuffer = EM_TRUE;  // the last frame stays after the end
-    attributes.majorVersion = 1;
-    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvas, &attributes);
-    if (context <= 0) {
+    if (window.context <= 0) {
+        fetchWebPrepareContext();
+    }
+    if (window.context <= 0) {
         // No WebGL: say so on the page and stop here, before any GL call; the
         // page stays as it is, with no exception and no "game has ended".
         emscripten_run_script("if (Module.onNoWebGL) Module.onNoWebGL();");
         emscripten_exit_with_live_runtime();
     }
-    emscripten_webgl_make_context_current(context);
-    if (!web::webGlStart()) {
+    if (!window.shaderStarted) {
         emscripten_exit_with_live_runtime();  // the page says why; nothing draws
     }
     emscripten_set_webglcontextlost_callback(canvas, nullptr, EM_FALSE, onContextLost);

@@ -36,6 +36,7 @@ void emscripten_glPixelStorei(GLenum, GLint);
 void emscripten_glGenTextures(GLsizei, GLuint*);
 void emscripten_glBindTexture(GLenum, GLuint);
 void emscripten_glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*);
+void emscripten_glTexSubImage2D(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, const void*);
 void emscripten_glTexParameteri(GLenum, GLenum, GLint);
 void emscripten_glGenBuffers(GLsizei, GLuint*);
 void emscripten_glDeleteBuffers(GLsizei, const GLuint*);
@@ -92,6 +93,7 @@ struct TextureSlot {
     GLuint handle = 0;
     bool defined = false;
     TextureImage image;
+    GLsizei uploadedRows = -1;  // of image, while it goes up in bands; -1 when it is up
     std::map<GLenum, GLint> parameters;  // as sent to WebGL
 };
 
@@ -193,6 +195,11 @@ bool webGlStart();
 // GL state the game set anew; the shapes are made again as they are drawn.
 // False when the shader is broken.
 bool webGlRestore();
+// The start's pictures go to WebGL in bands of rows, a few per frame, before
+// the first frame is drawn, so that no task of the start waits long on them
+// (the sky alone is 3 MiB). Takes the next bands for about a few milliseconds;
+// true once every picture is up, and from then on at once.
+bool texturesUploaded();
 // Sends the draws still waiting to be joined with the next ones. At the end of
 // every frame (glutSwapBuffers and the frame loop call it).
 void webGlFlush();

@@ -160,21 +160,22 @@ int readBmpStream(std::FILE* stream, const char* fileName, Image& image)
     // to a multiple of 4 bytes.
     const bool topDown = header.height < 0;
     const long padding = static_cast<long>(fileRowBytes - rowBytes);
-    // A bottom-up block without padding is read at once (in the browser every
-    // read is a call into the page's file system, which a large sky makes slow).
     if (!topDown && padding == 0) {
+        // Already in memory's order: one read (in the browser every read is a
+        // call into the page's file system, which a large sky makes slow).
         if (std::fread(data.data(), data.size(), 1, stream) != 1) {
             std::printf("Error reading image data from %s.\n", fileName);
             return 0;
         }
-    }
-    for (std::int64_t fileRow = 0; (topDown || padding != 0) && fileRow < rows; ++fileRow) {
-        const std::int64_t row = topDown ? rows - 1 - fileRow : fileRow;
-        unsigned char* target = data.data() + row * rowBytes;
-        if (std::fread(target, static_cast<std::size_t>(rowBytes), 1, stream) != 1 ||
-            (padding > 0 && fileRow + 1 < rows && std::fseek(stream, padding, SEEK_CUR) != 0)) {
-            std::printf("Error reading image data from %s.\n", fileName);
-            return 0;
+    } else {
+        for (std::int64_t fileRow = 0; fileRow < rows; ++fileRow) {
+            const std::int64_t row = topDown ? rows - 1 - fileRow : fileRow;
+            unsigned char* target = data.data() + row * rowBytes;
+            if (std::fread(target, static_cast<std::size_t>(rowBytes), 1, stream) != 1 ||
+                (padding > 0 && fileRow + 1 < rows && std::fseek(stream, padding, SEEK_CUR) != 0)) {
+                std::printf("Error reading image data from %s.\n", fileName);
+                return 0;
+            }
         }
     }
 

@@ -217,6 +217,24 @@ function browserSession(siteDir, workDir, name, launcher = launch) {
 const IMAGE_FILES = require('../src/textures/images.json').images.map((image) => image.file);
 const IMAGES = IMAGE_FILES.join(' ');
 
+// The page's problem line: its words while it is shown, else false.
+function problemLine(page) {
+  return page.evaluate(() => {
+    const problem = document.getElementById('problem');
+    return !problem.hidden && problem.textContent;
+  });
+}
+
+// Loses or restores the canvas's drawing context (how: 'loseContext' or
+// 'restoreContext') through WEBGL_lose_context, kept on the page (a lost
+// context gives none).
+function loseContext(page, how) {
+  return page.evaluate((call) => {
+    window.loser = window.loser || document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
+    window.loser[call]();
+  }, how);
+}
+
 // The game's console lines that say an image loads, in order.
 function loadLines(page) {
   return page.lines.filter((line) => line.startsWith('trying to load ')).map((line) => line.slice(15));
@@ -318,5 +336,5 @@ function runCheckPage({ name, page: pageName, last, seconds, passed, report }) {
 module.exports = {
   serve, launch, launchFirefox, openGame, waitFor, canvasPixels, canvasBox, atCanvas, frameCount, runTool,
   expect, runChecks, browserSession, waitToSee, loadLines, waitForGame, waitFrames, share, changed, SKY, GREEN, REGIONS,
-  waitDogGone, waitDogHome, expectScene, waitEndLine, IMAGES, runCheckPage,
+  waitDogGone, waitDogHome, expectScene, waitEndLine, IMAGES, runCheckPage, problemLine, loseContext,
 };

@@ -14,6 +14,7 @@ const path = require('path');
 const lib = require('../../../harness/browser.js');
 const {
   expect, runChecks, loadLines, waitForGame, waitFrames, changed, share, GREEN, REGIONS, waitDogGone, waitDogHome, IMAGES,
+  loseContext,
 } = require('../../../harness/browser.js');
 
 const [siteDir, workDir] = process.argv.slice(2);
@@ -40,12 +41,6 @@ function halved({ width, height, data }) {
   }
   return { width: width / 2, height: height / 2, data: out };
 }
-
-// WEBGL_lose_context, kept (a lost context gives none), asked to 'loseContext' or 'restoreContext'.
-const loseContext = (page, call) => page.evaluate((how) => {
-  window.loser = window.loser || document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
-  window.loser[how]();
-}, call);
 
 // --- a loss during a throw -------------------------------------------------------------------
 // With the trees of TREES_STAMP, a click at column 388 in the 230th drawn frame (the
@@ -170,10 +165,7 @@ runChecks([
       };
     });
     await page.goto(session.url);
-    const text = await lib.waitFor('the problem line', () => page.evaluate(() => {
-      const problem = document.getElementById('problem');
-      return !problem.hidden && problem.textContent;
-    }), 60);
+    const text = await lib.waitFor('the problem line', () => lib.problemLine(page), 60);
     expect('the problem line says the shader did not link, and what to try', text,
       /shader did not link/.test(text) && /try another browser/.test(text));
     await new Promise((resolve) => setTimeout(resolve, 500));

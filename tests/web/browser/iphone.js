@@ -32,12 +32,7 @@ async function phoneBrowser(name, extraArgs = []) {
     cleanUp.push(() => served.server.close());
     return served;
   });
-  const page = await browser.newPage();
-  await page.setViewport(PHONE);
-  page.lines = [];
-  page.on('console', (message) => page.lines.push(message.text()));
-  page.on('pageerror', (error) => page.lines.push(`page error: ${error.message}`));
-  return { page, url };
+  return { page: await lib.openGame(browser, 'about:blank', { viewport: PHONE }), url };
 }
 
 const seen = (page, pattern) => page.lines.filter((line) => pattern.test(line));
@@ -127,20 +122,14 @@ runChecks([
     const { page, url } = await phoneBrowser('lost');
     await page.goto(url);
     await waitForGame(page, 10);
-    const problem = () => page.evaluate(() => !document.getElementById('problem').hidden
-      && document.getElementById('problem').textContent);
-    const lose = (how) => page.evaluate((call) => {
-      window.loser = window.loser || document.getElementById('canvas').getContext('webgl').getExtension('WEBGL_lose_context');
-      window.loser[call]();
-    }, how);
-    await lose('loseContext');
+    await lib.loseContext(page, 'loseContext');
     const lostAt = Date.now();
-    const said = await lib.waitFor('the problem line', problem, 30);
+    const said = await lib.waitFor('the problem line', () => lib.problemLine(page), 30);
     const after = (Date.now() - lostAt) / 1000;
     expect('said after a few seconds, with the advice to reload', `${after.toFixed(1)} s: ${said}`,
       after >= 4 && /Reload the page/.test(said));
-    await lose('restoreContext');
-    await lib.waitFor('the problem line gone once the context is back', async () => !(await problem()), 30);
+    await lib.loseContext(page, 'restoreContext');
+    await lib.waitFor('the problem line gone once the context is back', async () => !(await lib.problemLine(page)), 30);
   }],
 ], {
   setUp: async () => fs.mkdirSync(workDir, { recursive: true }),

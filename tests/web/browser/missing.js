@@ -17,10 +17,7 @@ const cleanUp = [];
 
 // The page's problem line, once shown, and what else the page says.
 async function problemShown(page) {
-  const text = await lib.waitFor('the problem line', () => page.evaluate(() => {
-    const problem = document.getElementById('problem');
-    return !problem.hidden && problem.textContent;
-  }), 120);
+  const text = await lib.waitFor('the problem line', () => lib.problemLine(page), 120);
   return {
     text,
     ended: await page.evaluate(() => !document.getElementById('ended').hidden),

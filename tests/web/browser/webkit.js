@@ -24,8 +24,7 @@ runChecks([
     session.page = page;
     await page.goto(session.url);
     await lib.waitFor('the twelve load lines, or a problem on the page', async () => {
-      const problem = await page.evaluate(() => !document.getElementById('problem').hidden
-        && document.getElementById('problem').textContent);
+      const problem = await lib.problemLine(page);
       if (problem) throw new Error(`the page says: ${problem}`);
       return (await page.readLines()).filter((line) => line.startsWith('trying to load ')).length === 12;
     }, 120);
